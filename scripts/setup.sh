@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, run, test and benchmark
+# Vexa_Сhart. Safe to run more than once. Needs root (or sudo).
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  libzip-dev zipcmp zipmerge ziptool
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  xvfb xauth x11-utils imagemagick
+  libreoffice-calc-nogui poppler-utils
+  fonts-wine fonts-liberation fonts-dejavu-core
+  xdg-utils dpkg-dev file
+)
+
+run() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+export DEBIAN_FRONTEND=noninteractive
+run apt-get update
+run apt-get install -y --no-install-recommends "${packages[@]}"

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds the program twice (release, and with the
+# address and undefined-behaviour sanitizers) and runs every test in both.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+bash scripts/check-format.sh
+export QT_QPA_PLATFORM=offscreen
+for kind in release sanitize; do
+  bash scripts/build.sh "$kind"
+  ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
+    ctest --test-dir "build/$kind" --output-on-failure --parallel "$(nproc)"
+done

@@ -1,0 +1,41 @@
+// How the windows talk to the user: the file chooser, message boxes, the error
+// box and the desktop's opener. Production uses Qt's dialogs; tests answer
+// from a script.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace vexa {
+
+class UserDialogs {
+ public:
+  virtual ~UserDialogs() = default;
+  // The file-open dialog; nullopt when the user cancels. `filter` is in Qt's
+  // form ("Vexa (*.csv)"); `lastFile` is the file chosen the previous time.
+  virtual std::optional<QString> chooseFile(QWidget* parent, const QString& title,
+                                            const QString& filter, const QString& lastFile) = 0;
+  // A plain message box with an OK button and the program's title as caption.
+  virtual void showMessage(QWidget* parent, const QString& text) = 0;
+  // A message box with its own caption and an OK button, owned by no window.
+  virtual void messageBox(const QString& text, const QString& caption) = 0;
+  // The error box: an exception's own text.
+  virtual void errorBox(QWidget* parent, const QString& text) = 0;
+  // Opens a web or mail address, or a file, with the desktop's default application.
+  virtual void openUrl(const QString& url) = 0;
+};
+
+// Qt's standard dialogs and QDesktopServices.
+class QtUserDialogs final : public UserDialogs {
+ public:
+  std::optional<QString> chooseFile(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& lastFile) override;
+  void showMessage(QWidget* parent, const QString& text) override;
+  void messageBox(const QString& text, const QString& caption) override;
+  void errorBox(QWidget* parent, const QString& text) override;
+  void openUrl(const QString& url) override;
+};
+
+}  // namespace vexa

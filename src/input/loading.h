@@ -1,0 +1,51 @@
+// Reading an export file into its lines.
+//
+// The whole file is read, but only the lines that survive thinning are kept:
+// files of more than `maxLines` lines keep every k-th line (the header line
+// always), so that a million-line export never lands on the heap.
+//
+// Encoding: a UTF-8 or UTF-16 (LE or BE) byte-order mark decides; without one
+// the bytes are UTF-8 when they are valid UTF-8, otherwise Windows-1251, the
+// 8-bit code page of the exports' users. The kept lines are always UTF-8.
+//
+// Line ends: CR LF, LF or CR. A final line break adds no empty line.
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexa {
+
+inline constexpr std::size_t kMaxLines = 32000;
+
+enum class TextEncoding { Utf8, Utf8WithBom, Utf16LE, Utf16BE, Windows1251 };
+
+struct LoadedLines {
+  std::vector<std::string> lines;  // the kept lines, header line first
+  std::size_t totalLines = 0;      // lines in the file before thinning
+  int thinningFactor = 1;          // k: every k-th line is kept
+  TextEncoding encoding = TextEncoding::Utf8;
+};
+
+// A file that cannot be read; the text names the file and the reason.
+class FileReadError : public std::runtime_error {
+ public:
+  FileReadError(std::string_view path, std::string_view reason);
+};
+
+// The thinning factor for a file of `lines` lines: 1 up to `maxLines`, else the
+// smallest whole number not less than lines / maxLines.
+int thinningFactorFor(std::size_t lines, std::size_t maxLines = kMaxLines);
+
+// Reads the file at `path` (a file-system path in the local 8-bit encoding).
+// Raises FileReadError when it cannot be read or holds no line at all.
+LoadedLines loadExportLines(const std::string& path, std::size_t maxLines = kMaxLines);
+
+// The same for bytes already in memory (`path` only names them in messages).
+LoadedLines decodeExportLines(std::string_view bytes, std::string_view path = {},
+                              std::size_t maxLines = kMaxLines);
+
+}  // namespace vexa

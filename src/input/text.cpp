@@ -1,0 +1,107 @@
+#include "input/text.h"
+
+#include <algorithm>
+
+namespace vexa {
+
+std::string_view head(std::string_view text) {
+  const auto comma = text.find(',');
+  return comma == std::string_view::npos ? std::string_view{} : text.substr(0, comma);
+}
+
+std::string_view remainder(std::string_view text) {
+  const auto comma = text.find(',');
+  return comma == std::string_view::npos ? text : text.substr(comma + 1);
+}
+
+std::string replaceAll(std::string_view text, std::string_view pattern, std::string_view with) {
+  std::string out;
+  if (pattern.empty()) {
+    return std::string(text);
+  }
+  out.reserve(text.size());
+  std::size_t from = 0;
+  for (;;) {
+    const auto hit = text.find(pattern, from);
+    if (hit == std::string_view::npos) {
+      out.append(text.substr(from));
+      return out;
+    }
+    out.append(text.substr(from, hit - from));
+    out.append(with);
+    from = hit + pattern.size();
+  }
+}
+
+void replaceAllIn(std::string& text, std::string_view pattern, std::string_view with) {
+  if (!pattern.empty() && text.find(pattern) != std::string::npos) {
+    text = replaceAll(text, pattern, with);
+  }
+}
+
+namespace {
+std::string withoutChar(std::string_view text, char c) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char ch : text) {
+    if (ch != c) {
+      out.push_back(ch);
+    }
+  }
+  return out;
+}
+}  // namespace
+
+std::string unquote(std::string_view text) {
+  return withoutChar(text, '"');
+}
+
+std::string withoutCommas(std::string_view text) {
+  return withoutChar(text, ',');
+}
+
+std::string decimalComma(std::string_view text) {
+  std::string out(text);
+  std::replace(out.begin(), out.end(), '.', ',');
+  return out;
+}
+
+int CountPos(std::string_view subtext, std::string_view Text) {
+  if (subtext.empty() || Text.empty()) {
+    return 0;
+  }
+  int found = 0;
+  std::size_t from = 0;
+  while ((from = Text.find(subtext, from)) != std::string_view::npos) {
+    ++found;
+    from += subtext.size();
+  }
+  return found;
+}
+
+std::string shortenForMessage(std::string_view text, std::size_t maxCodePoints) {
+  std::string out;
+  std::size_t codePoints = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    // A byte that is not a UTF-8 continuation byte starts a code point.
+    if ((byte & 0xC0) != 0x80) {
+      if (codePoints == maxCodePoints) {
+        out += "…";
+        return out;
+      }
+      ++codePoints;
+    }
+    if (byte < 0x20) {
+      // Control characters (a NUL would even cut the message short) are shown
+      // as their visible pictures, U+2400 to U+241F.
+      out += "\xE2\x90";
+      out.push_back(static_cast<char>(0x80 + byte));
+    } else {
+      out.push_back(static_cast<char>(byte));
+    }
+  }
+  return out;
+}
+
+}  // namespace vexa

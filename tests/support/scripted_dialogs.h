@@ -1,0 +1,60 @@
+// UserDialogs answered from a script: the file chooser returns the queued
+// answers in order (nullopt = cancel) and every message is recorded.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+
+#include "app/dialogs.h"
+
+namespace vexa::testing {
+
+struct ShownMessage {
+  enum Kind { Plain, Captioned, Error };
+  Kind kind;
+  QString text;
+  QString caption;
+};
+
+class ScriptedDialogs final : public UserDialogs {
+ public:
+  void answerFile(const QString& path) { files_.push_back({true, path}); }
+  void answerCancel() { files_.push_back({false, QString()}); }
+
+  std::optional<QString> chooseFile(QWidget*, const QString& title, const QString& filter,
+                                    const QString&) override {
+    lastTitle = title;
+    lastFilter = filter;
+    if (files_.empty()) {
+      return std::nullopt;
+    }
+    const auto [chosen, path] = files_.front();
+    files_.pop_front();
+    if (!chosen) {
+      return std::nullopt;
+    }
+    return path;
+  }
+  void showMessage(QWidget*, const QString& text) override {
+    messages.push_back({ShownMessage::Plain, text, {}});
+  }
+  void messageBox(const QString& text, const QString& caption) override {
+    messages.push_back({ShownMessage::Captioned, text, caption});
+  }
+  void errorBox(QWidget*, const QString& text) override {
+    messages.push_back({ShownMessage::Error, text, {}});
+  }
+  void openUrl(const QString& url) override { openedUrls << url; }
+
+  std::deque<ShownMessage> messages;
+  QStringList openedUrls;
+  QString lastTitle;
+  QString lastFilter;
+
+ private:
+  std::deque<std::pair<bool, QString>> files_;  // (chosen, path)
+};
+
+}  // namespace vexa::testing
