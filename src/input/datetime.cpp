@@ -86,13 +86,10 @@ bool isValidCivil(const CivilDateTime& v) {
 }
 
 double encodeDateTime(const CivilDateTime& v) {
-  const long long days =
+  return combineDateTime(
       daysFromCivil(v.year, static_cast<unsigned>(v.month), static_cast<unsigned>(v.day)) -
-      kEpochDays;
-  const double time = (v.hour * 3600.0 + v.minute * 60.0 + v.second) / 86400.0;
-  // Before the origin the time of day still counts forward from midnight, so
-  // its fraction is subtracted from the (negative) day number.
-  return days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time;
+          kEpochDays,
+      v.hour * 3600 + v.minute * 60 + v.second);
 }
 
 CivilDateTime decodeDateTime(double serial) {
@@ -110,19 +107,52 @@ CivilDateTime decodeDateTime(double serial) {
   return v;
 }
 
-bool tryParseDateTime(std::string_view text, double& serial) {
+bool tryParseDate(std::string_view text, long long& days) {
   CivilDateTime v;
   std::size_t pos = 0;
   const bool ok = readNumber(text, pos, 4, 4, v.year) && expect(text, pos, '-') &&
                   readNumber(text, pos, 1, 2, v.month) && expect(text, pos, '-') &&
-                  readNumber(text, pos, 1, 2, v.day) && expect(text, pos, ' ') &&
-                  readNumber(text, pos, 1, 2, v.hour) && expect(text, pos, ':') &&
-                  readNumber(text, pos, 2, 2, v.minute) && expect(text, pos, ':') &&
-                  readNumber(text, pos, 2, 2, v.second) && pos == text.size() && isValidCivil(v);
+                  readNumber(text, pos, 1, 2, v.day) && pos == text.size() && isValidCivil(v);
   if (ok) {
-    serial = encodeDateTime(v);
+    days = daysFromCivil(v.year, static_cast<unsigned>(v.month), static_cast<unsigned>(v.day)) -
+           kEpochDays;
   }
   return ok;
+}
+
+bool tryParseTimeOfDay(std::string_view text, int& seconds) {
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  std::size_t pos = 0;
+  const bool ok = readNumber(text, pos, 1, 2, hour) && expect(text, pos, ':') &&
+                  readNumber(text, pos, 2, 2, minute) && expect(text, pos, ':') &&
+                  readNumber(text, pos, 2, 2, second) && pos == text.size() && hour <= 23 &&
+                  minute <= 59 && second <= 59;
+  if (ok) {
+    seconds = hour * 3600 + minute * 60 + second;
+  }
+  return ok;
+}
+
+double combineDateTime(long long days, int seconds) {
+  const double time = seconds / 86400.0;
+  // Before the origin the time of day still counts forward from midnight, so
+  // its fraction is subtracted from the (negative) day number.
+  return days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time;
+}
+
+bool tryParseDateTime(std::string_view text, double& serial) {
+  // The date holds no blank, so the first blank parts date and time.
+  const auto blank = text.find(' ');
+  long long days = 0;
+  int seconds = 0;
+  if (blank == std::string_view::npos || !tryParseDate(text.substr(0, blank), days) ||
+      !tryParseTimeOfDay(text.substr(blank + 1), seconds)) {
+    return false;
+  }
+  serial = combineDateTime(days, seconds);
+  return true;
 }
 
 double parseDateTime(std::string_view text) {

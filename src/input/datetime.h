@@ -44,6 +44,12 @@ double parseDateTime(std::string_view text);
 // Non-throwing form of parseDateTime.
 bool tryParseDateTime(std::string_view text, double& serial);
 
+// The two halves of "yyyy-mm-dd hh:nn:ss", for callers that read many times
+// of one date: a date gives its day number, a time of day its seconds.
+bool tryParseDate(std::string_view text, long long& days);
+bool tryParseTimeOfDay(std::string_view text, int& seconds);
+double combineDateTime(long long days, int seconds);
+
 // "mm/dd/yyyy" (month first); month and day may have one digit. The time of
 // day is 00:00:00. Raises DateTimeConversionError otherwise.
 double parseMonthDayYear(std::string_view text);

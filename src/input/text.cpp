@@ -4,13 +4,25 @@
 
 namespace vexa {
 
+namespace {
+// Fields are short: a plain loop beats a library call here.
+std::size_t findComma(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == ',') {
+      return i;
+    }
+  }
+  return std::string_view::npos;
+}
+}  // namespace
+
 std::string_view head(std::string_view text) {
-  const auto comma = text.find(',');
+  const auto comma = findComma(text);
   return comma == std::string_view::npos ? std::string_view{} : text.substr(0, comma);
 }
 
 std::string_view remainder(std::string_view text) {
-  const auto comma = text.find(',');
+  const auto comma = findComma(text);
   return comma == std::string_view::npos ? text : text.substr(comma + 1);
 }
 

@@ -1,0 +1,20 @@
+// Numbers written with a decimal comma, read with fixed settings (never the
+// user's regional ones).
+#pragma once
+
+#include <stdexcept>
+#include <string_view>
+
+namespace vexa {
+
+// "'<text>' is not a valid floating point value"
+class NumberConversionError : public std::runtime_error {
+ public:
+  explicit NumberConversionError(std::string_view text);
+};
+
+// Reads "-3,25", "21", "1,5E+15", ",5" (blanks around allowed). Raises
+// NumberConversionError for anything else, a decimal point included.
+double parseDecimalComma(std::string_view text);
+
+}  // namespace vexa
