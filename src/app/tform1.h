@@ -10,6 +10,7 @@
 #include "app/open_dialog.h"
 #include "input/open_export.h"
 #include "input/session.h"
+#include "input/start.h"
 
 class QCheckBox;
 class QComboBox;
@@ -26,7 +27,7 @@ namespace vexa {
 class TForm2;
 class UserDialogs;
 
-class TForm1 final : public QWidget, private OpenObserver {
+class TForm1 final : public QWidget, private OpenObserver, private StartObserver {
   Q_OBJECT
 
  public:
@@ -35,12 +36,19 @@ class TForm1 final : public QWidget, private OpenObserver {
   // The About window shown by Button3 (created hidden at start-up).
   void setAboutWindow(TForm2* about) { Form2 = about; }
 
+  // The report builder that Start hands the report input to.
+  void setReportBuilder(ReportBuilder* builder) { reportBuilder_ = builder; }
+
   // Outer height of the window, frame included (see form_layout.h).
   int Height() const { return outerHeight_; }
   void setHeight(int outerHeight);
 
   void Button1Click();  // Open
+  void Button2Click();  // Start
   void Button3Click();  // About
+
+  // The series boxes and the interval as Start reads them.
+  StartChoices startChoices() const;
 
   // Controls, under their designer names.
   QLineEdit* Edit1;
@@ -79,6 +87,12 @@ class TForm1 final : public QWidget, private OpenObserver {
   void thinningWarning(const std::string& text) override;
   void layoutRecognised(const ExportLayout& layout) override;
 
+  // StartObserver
+  void progressShown(int top) override;
+  void progressMaximum(int maximum) override;
+  void progressPosition(int position) override;
+  void humidityCleared() override;
+
   // Runs a handler; an exception is shown in the error box (or, for a stop
   // with a message, in a message box) and the window stays usable.
   void guarded(const std::function<void()>& handler);
@@ -86,7 +100,9 @@ class TForm1 final : public QWidget, private OpenObserver {
 
   UserDialogs& dialogs_;
   TForm2* Form2 = nullptr;
+  ReportBuilder* reportBuilder_ = nullptr;
   int outerHeight_ = 0;
+  int shownProgress_ = 0;  // the last position drawn
 };
 
 }  // namespace vexa
