@@ -1,0 +1,26 @@
+// The table and chart layouts of each format code, run by the report builder
+// once the workbook is saved and the data sheet attached.
+#pragma once
+
+#include "input/session.h"
+#include "report/automation.h"
+#include "report/excel_report.h"
+
+namespace vexa {
+
+struct LayoutContext {
+  int count = 0;
+  const TextTable& Arr;
+  double OsMin1 = 0;
+  double OsMax1 = 0;
+  int s = 0;
+  const Session& session;  // the report-input globals
+  const ReportControls& controls;
+  AutomationComponents& components;  // ASheet is the current worksheet
+};
+
+// Runs the layout of `context.count`: paired columns (100, 101), climate
+// family (3, 6, 9) or motion events (5).
+void buildLayout(LayoutContext& context);
+
+}  // namespace vexa
