@@ -67,8 +67,16 @@ bool tryParseSimple(std::string_view text, double& value) {
 }  // namespace
 
 double parseDecimalComma(std::string_view text) {
-  if (double value = 0; tryParseSimple(text, value)) {
-    return value;
+  double value = 0;
+  if (!tryParseDecimalComma(text, value)) {
+    throw NumberConversionError(text);
+  }
+  return value;
+}
+
+bool tryParseDecimalComma(std::string_view text, double& value) {
+  if (tryParseSimple(text, value)) {
+    return true;
   }
   std::size_t begin = 0;
   std::size_t end = text.size();
@@ -113,15 +121,11 @@ double parseDecimalComma(std::string_view text) {
     ok = exponentDigits > 0;
   }
   ok = ok && i == end;
-  double value = 0;
   if (ok) {
     const auto [ptr, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
     ok = error == std::errc() && ptr == ascii.data() + ascii.size();
   }
-  if (!ok) {
-    throw NumberConversionError(text);
-  }
-  return value;
+  return ok;
 }
 
 }  // namespace vexa

@@ -17,4 +17,7 @@ class NumberConversionError : public std::runtime_error {
 // NumberConversionError for anything else, a decimal point included.
 double parseDecimalComma(std::string_view text);
 
+// The same without raising: false when `text` is not such a number.
+bool tryParseDecimalComma(std::string_view text, double& value);
+
 }  // namespace vexa

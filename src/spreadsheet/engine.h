@@ -1,0 +1,42 @@
+// The program's own spreadsheet application: the object model of
+// report/automation.h over an in-memory workbook, behaving like a
+// Russian-language installation, saving real .xlsx files.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "report/automation.h"
+#include "spreadsheet/workbook_model.h"
+
+namespace vexa::sheet {
+
+// Opens a saved workbook in the desktop's default application.
+using Opener = std::function<void(const std::string& path)>;
+
+struct EngineOptions {
+  Opener opener;         // called when the application is made visible
+  int deflateLevel = 1;  // package compression, 1 (fastest) to 9 (smallest)
+};
+
+struct ApplicationState;
+
+class Engine final : public xl::AutomationServer {
+ public:
+  explicit Engine(EngineOptions options);
+  ~Engine() override;
+
+  // The running application (one that has not quit), or a new one.
+  xl::ApplicationPtr attach() override;
+
+ private:
+  EngineOptions options_;
+  std::shared_ptr<ApplicationState> running_;
+};
+
+// The workbook behind a workbook object of this engine (for tests and tools
+// that look at what the report built); null for other objects.
+const WorkbookModel* modelOf(const xl::Workbook& workbook);
+
+}  // namespace vexa::sheet

@@ -1,0 +1,433 @@
+#include "spreadsheet/ooxml_writer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "spreadsheet/xml.h"
+
+namespace vexa::sheet {
+
+namespace {
+
+constexpr std::string_view kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr std::string_view kRelationships =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr std::string_view kPackageRelationships =
+    "http://schemas.openxmlformats.org/package/2006/relationships";
+constexpr std::string_view kTypeBase =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+
+// Custom number formats are numbered from 164; code 0 is "General".
+int numberFormatId(std::uint32_t code) {
+  return code == 0 ? 0 : 163 + static_cast<int>(code);
+}
+
+const char* borderName(BorderLine line) {
+  switch (line) {
+    case BorderLine::Hair:
+      return "hair";
+    case BorderLine::Thin:
+      return "thin";
+    case BorderLine::Medium:
+      return "medium";
+    case BorderLine::Thick:
+      return "thick";
+    case BorderLine::Dashed:
+      return "dashed";
+    case BorderLine::Dotted:
+      return "dotted";
+    case BorderLine::Double:
+      return "double";
+    case BorderLine::MediumDashed:
+      return "mediumDashed";
+    case BorderLine::None:
+      break;
+  }
+  return "";
+}
+
+const char* alignmentName(HorizontalAlignment alignment) {
+  switch (alignment) {
+    case HorizontalAlignment::Left:
+      return "left";
+    case HorizontalAlignment::Center:
+      return "center";
+    case HorizontalAlignment::Right:
+      return "right";
+    case HorizontalAlignment::Fill:
+      return "fill";
+    case HorizontalAlignment::Justify:
+      return "justify";
+    case HorizontalAlignment::CenterContinuous:
+      return "centerContinuous";
+    case HorizontalAlignment::General:
+      break;
+  }
+  return "";
+}
+
+// Column width in the file: characters of the default font's digit width
+// (7 pixels for Calibri 11) plus 5 pixels of padding, in 1/256 steps.
+double fileColumnWidth(double characters) {
+  constexpr double kDigitWidth = 7.0;
+  return std::trunc((characters * kDigitWidth + 5.0) / kDigitWidth * 256.0) / 256.0;
+}
+
+std::string stylesPart(const FormatTable& formats) {
+  XmlWriter x;
+  x.open("styleSheet").attribute("xmlns", kMain).close();
+  if (formats.codeCount() > 1) {
+    x.open("numFmts").attribute("count", static_cast<int>(formats.codeCount() - 1)).close();
+    for (std::uint32_t code = 1; code < formats.codeCount(); ++code) {
+      x.open("numFmt")
+          .attribute("numFmtId", numberFormatId(code))
+          .attribute("formatCode", formats.code(code))
+          .closeEmpty();
+    }
+    x.end("numFmts");
+  }
+  x.raw(
+      "<fonts count=\"2\">"
+      "<font><sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/><family val=\"2\"/>"
+      "<charset val=\"204\"/><scheme val=\"minor\"/></font>"
+      "<font><b/><sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/><family val=\"2\"/>"
+      "<charset val=\"204\"/><scheme val=\"minor\"/></font>"
+      "</fonts>"
+      "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
+      "<fill><patternFill patternType=\"gray125\"/></fill></fills>");
+
+  // One border record per line kind in use; record 0 has none.
+  std::vector<BorderLine> borders = {BorderLine::None};
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    const BorderLine line = formats.at(static_cast<std::uint32_t>(i)).border;
+    if (std::find(borders.begin(), borders.end(), line) == borders.end()) {
+      borders.push_back(line);
+    }
+  }
+  x.open("borders").attribute("count", static_cast<int>(borders.size())).close();
+  for (const BorderLine line : borders) {
+    if (line == BorderLine::None) {
+      x.raw("<border><left/><right/><top/><bottom/><diagonal/></border>");
+      continue;
+    }
+    x.raw("<border>");
+    for (const char* edge : {"left", "right", "top", "bottom"}) {
+      x.open(edge).attribute("style", borderName(line)).close();
+      x.raw("<color indexed=\"64\"/>").end(edge);
+    }
+    x.raw("<diagonal/></border>");
+  }
+  x.end("borders");
+  x.raw(
+      "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/>"
+      "</cellStyleXfs>");
+  x.open("cellXfs").attribute("count", static_cast<int>(formats.size())).close();
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    const CellFormat& f = formats.at(static_cast<std::uint32_t>(i));
+    const int border =
+        static_cast<int>(std::find(borders.begin(), borders.end(), f.border) - borders.begin());
+    x.open("xf")
+        .attribute("numFmtId", numberFormatId(f.numberFormat))
+        .attribute("fontId", f.bold ? 1 : 0)
+        .attribute("fillId", 0)
+        .attribute("borderId", border)
+        .attribute("xfId", 0);
+    if (f.numberFormat != 0) {
+      x.attribute("applyNumberFormat", 1);
+    }
+    if (f.bold) {
+      x.attribute("applyFont", 1);
+    }
+    if (border != 0) {
+      x.attribute("applyBorder", 1);
+    }
+    if (f.alignment != HorizontalAlignment::General) {
+      x.attribute("applyAlignment", 1).close();
+      x.open("alignment").attribute("horizontal", alignmentName(f.alignment)).closeEmpty();
+      x.end("xf");
+    } else {
+      x.closeEmpty();
+    }
+  }
+  x.end("cellXfs");
+  x.raw(
+      "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/>"
+      "</cellStyles><dxfs count=\"0\"/><tableStyles count=\"0\"/>");
+  x.end("styleSheet");
+  return std::move(x.str());
+}
+
+std::string sharedStringsPart(const TextPool& texts, std::size_t uses) {
+  XmlWriter x;
+  x.open("sst")
+      .attribute("xmlns", kMain)
+      .attribute("count", static_cast<int>(uses))
+      .attribute("uniqueCount", static_cast<int>(texts.size()))
+      .close();
+  std::string& out = x.str();
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const std::string& text = texts.at(static_cast<std::uint32_t>(i));
+    const bool edgeBlank =
+        !text.empty() && (std::isspace(static_cast<unsigned char>(text.front())) ||
+                          std::isspace(static_cast<unsigned char>(text.back())));
+    out += edgeBlank ? "<si><t xml:space=\"preserve\">" : "<si><t>";
+    appendEscapedText(out, text);
+    out += "</t></si>";
+  }
+  x.end("sst");
+  return std::move(x.str());
+}
+
+// The used block of a sheet: rows and columns holding a value or a format.
+bool usedBlock(const CellStore& cells, CellBlock& block) {
+  bool any = false;
+  for (int r = 1; r <= cells.rowCount(); ++r) {
+    const auto& row = cells.row(r);
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      if (row[c].blank()) {
+        continue;
+      }
+      const int column = static_cast<int>(c) + 1;
+      if (!any) {
+        block = {r, column, r, column};
+        any = true;
+      }
+      block.firstColumn = std::min(block.firstColumn, column);
+      block.lastColumn = std::max(block.lastColumn, column);
+      block.lastRow = r;
+    }
+  }
+  return any;
+}
+
+struct SheetWriteResult {
+  std::string xml;
+  std::size_t textCells = 0;
+};
+
+SheetWriteResult worksheetPart(const WorkbookModel& model, const SheetModel& sheet, bool selected,
+                               int drawingRelation) {
+  SheetWriteResult result;
+  CellBlock used;
+  const bool any = usedBlock(sheet.cells, used);
+  XmlWriter x;
+  x.open("worksheet").attribute("xmlns", kMain).attribute("xmlns:r", kRelationships).close();
+  x.open("dimension")
+      .attribute("ref", any ? cellReference(used.firstRow, used.firstColumn) + ":" +
+                                  cellReference(used.lastRow, used.lastColumn)
+                            : std::string("A1"))
+      .closeEmpty();
+  x.raw("<sheetViews><sheetView");
+  if (selected) {
+    x.raw(" tabSelected=\"1\"");
+  }
+  x.raw(" workbookViewId=\"0\"/></sheetViews><sheetFormatPr defaultRowHeight=\"15\"/>");
+  if (!sheet.columnWidths.empty()) {
+    x.raw("<cols>");
+    for (const auto& [column, width] : sheet.columnWidths) {
+      x.open("col")
+          .attribute("min", column)
+          .attribute("max", column)
+          .attribute("width", fileColumnWidth(width))
+          .attribute("customWidth", 1)
+          .closeEmpty();
+    }
+    x.raw("</cols>");
+  }
+
+  std::string& out = x.str();
+  out.reserve(out.size() + static_cast<std::size_t>(sheet.cells.rowCount()) * 160);
+  out += "<sheetData>";
+  for (int r = 1; r <= sheet.cells.rowCount(); ++r) {
+    const auto& row = sheet.cells.row(r);
+    bool open = false;
+    int expected = 1;  // a cell in this column may leave out its reference
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      const Cell& cell = row[c];
+      if (cell.blank()) {
+        continue;
+      }
+      const int column = static_cast<int>(c) + 1;
+      if (!open) {
+        out += "<row r=\"";
+        out += std::to_string(r);
+        out += "\">";
+        open = true;
+      }
+      out += "<c";
+      if (column != expected) {
+        out += " r=\"";
+        out += cellReference(r, column);
+        out += '"';
+      }
+      expected = column + 1;
+      if (cell.format != 0) {
+        out += " s=\"";
+        out += std::to_string(cell.format);
+        out += '"';
+      }
+      switch (cell.kind) {
+        case Cell::Kind::Number:
+          out += "><v>";
+          appendNumber(out, cell.number);
+          out += "</v></c>";
+          break;
+        case Cell::Kind::Text:
+          out += " t=\"s\"><v>";
+          out += std::to_string(cell.text);
+          out += "</v></c>";
+          ++result.textCells;
+          break;
+        case Cell::Kind::Empty:
+          out += "/>";
+          break;
+      }
+    }
+    if (open) {
+      out += "</row>";
+    }
+  }
+  out += "</sheetData>";
+  x.raw(
+      "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
+      "footer=\"0.3\"/>");
+  if (any && (model.ignoreNumberAsText || model.ignoreInconsistentFormula)) {
+    x.raw("<ignoredErrors>").open("ignoredError");
+    x.attribute("sqref", cellReference(used.firstRow, used.firstColumn) + ":" +
+                             cellReference(used.lastRow, used.lastColumn));
+    if (model.ignoreNumberAsText) {
+      x.attribute("numberStoredAsText", 1);
+    }
+    if (model.ignoreInconsistentFormula) {
+      x.attribute("formula", 1);
+    }
+    x.closeEmpty().raw("</ignoredErrors>");
+  }
+  if (drawingRelation > 0) {
+    x.open("drawing").attribute("r:id", "rId" + std::to_string(drawingRelation)).closeEmpty();
+  }
+  x.end("worksheet");
+  result.xml = std::move(x.str());
+  return result;
+}
+
+std::string relationshipsPart(
+    const std::vector<std::pair<std::string, std::string>>& targets) {  // (type, target)
+  XmlWriter x;
+  x.open("Relationships").attribute("xmlns", kPackageRelationships).close();
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    x.open("Relationship")
+        .attribute("Id", "rId" + std::to_string(i + 1))
+        .attribute("Type", std::string(kTypeBase) + targets[i].first)
+        .attribute("Target", targets[i].second)
+        .closeEmpty();
+  }
+  x.end("Relationships");
+  return std::move(x.str());
+}
+
+}  // namespace
+
+std::string columnName(int column) {
+  std::string name;
+  while (column > 0) {
+    const int digit = (column - 1) % 26;
+    name.insert(name.begin(), static_cast<char>('A' + digit));
+    column = (column - 1) / 26;
+  }
+  return name;
+}
+
+std::string cellReference(int row, int column) {
+  return columnName(column) + std::to_string(row);
+}
+
+std::vector<PackagePart> workbookParts(const WorkbookModel& model) {
+  std::vector<PackagePart> parts;
+  std::vector<std::pair<std::string, std::string>> overrides;  // (part, content type)
+  std::vector<std::pair<std::string, std::string>> workbookRelations;
+  std::string sheetsXml;
+  std::size_t textCells = 0;
+
+  int worksheetNumber = 0;
+  int sheetId = 0;
+  bool first = true;
+  for (const auto& sheet : model.sheets) {
+    if (sheet->removed) {
+      continue;
+    }
+    ++sheetId;
+    std::string target;
+    if (sheet->chartSheet) {
+      continue;  // charts are not written yet
+    } else {
+      const std::string part = "xl/worksheets/sheet" + std::to_string(++worksheetNumber) + ".xml";
+      std::string drawing;
+      SheetWriteResult written = worksheetPart(model, *sheet, first, drawing.empty() ? 0 : 1);
+      textCells += written.textCells;
+      parts.push_back({part, std::move(written.xml)});
+      if (!drawing.empty()) {
+        parts.push_back(
+            {"xl/worksheets/_rels/sheet" + std::to_string(worksheetNumber) + ".xml.rels",
+             relationshipsPart({{"drawing", "../drawings/" + drawing}})});
+      }
+      overrides.emplace_back(
+          part, "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml");
+      workbookRelations.emplace_back("worksheet",
+                                     "worksheets/sheet" + std::to_string(worksheetNumber) + ".xml");
+    }
+    sheetsXml += "<sheet name=\"";
+    appendEscapedAttribute(sheetsXml, sheet->name);
+    sheetsXml += "\" sheetId=\"" + std::to_string(sheetId) + "\" r:id=\"rId" +
+                 std::to_string(workbookRelations.size()) + "\"/>";
+    first = false;
+  }
+
+  workbookRelations.emplace_back("styles", "styles.xml");
+  workbookRelations.emplace_back("sharedStrings", "sharedStrings.xml");
+  parts.push_back({"xl/styles.xml", stylesPart(model.formats)});
+  parts.push_back({"xl/sharedStrings.xml", sharedStringsPart(model.texts, textCells)});
+  overrides.emplace_back("xl/styles.xml",
+                         "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml");
+  overrides.emplace_back(
+      "xl/sharedStrings.xml",
+      "application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml");
+
+  XmlWriter workbook;
+  workbook.open("workbook").attribute("xmlns", kMain).attribute("xmlns:r", kRelationships).close();
+  workbook.raw("<bookViews><workbookView activeTab=\"0\"/></bookViews><sheets>");
+  workbook.raw(sheetsXml).raw("</sheets>").end("workbook");
+  parts.push_back({"xl/workbook.xml", std::move(workbook.str())});
+  parts.push_back({"xl/_rels/workbook.xml.rels", relationshipsPart(workbookRelations)});
+  overrides.emplace_back(
+      "xl/workbook.xml",
+      "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml");
+
+  XmlWriter types;
+  types.open("Types")
+      .attribute("xmlns", "http://schemas.openxmlformats.org/package/2006/content-types")
+      .close();
+  types.raw(
+      "<Default Extension=\"rels\" "
+      "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+      "<Default Extension=\"xml\" ContentType=\"application/xml\"/>");
+  for (const auto& [part, type] : overrides) {
+    types.open("Override").attribute("PartName", "/" + part).attribute("ContentType", type);
+    types.closeEmpty();
+  }
+  types.end("Types");
+
+  XmlWriter root;
+  root.open("Relationships").attribute("xmlns", kPackageRelationships).close();
+  root.raw(
+      "<Relationship Id=\"rId1\" "
+      "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+      "officeDocument\" Target=\"xl/workbook.xml\"/>");
+  root.end("Relationships");
+
+  parts.insert(parts.begin(), {"_rels/.rels", std::move(root.str())});
+  parts.insert(parts.begin(), {"[Content_Types].xml", std::move(types.str())});
+  return parts;
+}
+
+}  // namespace vexa::sheet

@@ -1,0 +1,46 @@
+// A tiny XML writer for the package parts: text and attribute escaping that
+// keeps every part well-formed whatever the cells hold.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vexa::sheet {
+
+// Appends `text` as element content: & < > escaped; characters that XML 1.0
+// does not allow (control characters, U+FFFE, U+FFFF) and CR written in the
+// spreadsheet's "_xHHHH_" form, and a literal "_xHHHH_" protected likewise.
+void appendEscapedText(std::string& out, std::string_view text);
+
+// Appends `text` as an attribute value (inside double quotes).
+void appendEscapedAttribute(std::string& out, std::string_view text);
+
+// Appends a number in its shortest exact form ("21.5", "44198.43090277778").
+void appendNumber(std::string& out, double value);
+
+class XmlWriter {
+ public:
+  XmlWriter();  // starts with the XML declaration
+
+  // <name  — attributes may follow, then close() or closeEmpty().
+  XmlWriter& open(std::string_view name);
+  XmlWriter& attribute(std::string_view name, std::string_view value);
+  XmlWriter& attribute(std::string_view name, double value);
+  XmlWriter& attribute(std::string_view name, int value);
+  XmlWriter& close();                     // >
+  XmlWriter& closeEmpty();                // />
+  XmlWriter& end(std::string_view name);  // </name>
+  XmlWriter& text(std::string_view text);
+  // <name val="value"/>, the chart parts' usual form.
+  XmlWriter& value(std::string_view name, std::string_view value);
+  XmlWriter& value(std::string_view name, double value);
+  XmlWriter& value(std::string_view name, int value);
+  XmlWriter& raw(std::string_view markup);
+
+  std::string& str() { return out_; }
+
+ private:
+  std::string out_;
+};
+
+}  // namespace vexa::sheet

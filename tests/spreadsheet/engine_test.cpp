@@ -1,0 +1,281 @@
+#include "spreadsheet/engine.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QXmlStreamReader>
+#include <filesystem>
+
+#include "support/temp_files.h"
+#include "support/xlsx_reader.h"
+
+namespace vexa::sheet {
+namespace {
+
+using testing::occurrences;
+using testing::readPackage;
+
+class EngineTest : public ::testing::Test {
+ protected:
+  EngineTest()
+      : engine(EngineOptions{[this](const std::string& path) { opened.push_back(path); }, 1}) {
+    app = engine.attach();
+    book = app->Workbooks()->Add();
+    sheet2 = app->Sheets(2);
+  }
+  xl::RangePtr block(const xl::WorksheetPtr& sheet, int r1, int c1, int r2, int c2) {
+    return sheet->Range(*sheet->Cells(r1, c1), *sheet->Cells(r2, c2));
+  }
+  const Cell* cell(int sheet, int row, int column) {
+    return modelOf(*book)->sheets.at(static_cast<std::size_t>(sheet - 1))->cells.find(row, column);
+  }
+  const CellFormat& formatOf(int sheet, int row, int column) {
+    return modelOf(*book)->formats.at(cell(sheet, row, column)->format);
+  }
+  std::string codeOf(int sheet, int row, int column) {
+    return modelOf(*book)->formats.code(formatOf(sheet, row, column).numberFormat);
+  }
+  std::string errorOf(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const std::exception& error) {
+      return error.what();
+    }
+    return "no error";
+  }
+
+  testing::TempDir dir;
+  std::vector<std::string> opened;
+  Engine engine;
+  xl::ApplicationPtr app;
+  xl::WorkbookPtr book;
+  xl::WorksheetPtr sheet2;
+};
+
+TEST_F(EngineTest, NewWorkbookHasThreeRussianSheets) {
+  EXPECT_EQ(app->ActiveSheet()->Name(), "Лист1");
+  EXPECT_EQ(app->Sheets(2)->Name(), "Лист2");
+  EXPECT_EQ(app->Sheets(3)->Name(), "Лист3");
+  app->setSheetsInNewWorkbook(1);
+  app->Workbooks()->Add();
+  EXPECT_NE(errorOf([&] { app->Sheets(2); }), "no error");
+}
+
+TEST_F(EngineTest, RangesCoverTheRectangleWhicheverCornerComesFirst) {
+  TextTable values(2, 2);
+  values.set(1, 1, "a");
+  values.set(1, 2, "b");
+  values.set(2, 1, "c");
+  values.set(2, 2, "d");
+  // (2, 2)..(1, 3) is the block of rows 1-2, columns 2-3.
+  block(sheet2, 2, 2, 1, 3)->setFormulaR1C1Local(values);
+  const WorkbookModel& model = *modelOf(*book);
+  EXPECT_EQ(model.texts.at(cell(2, 1, 2)->text), "a");
+  EXPECT_EQ(model.texts.at(cell(2, 1, 3)->text), "b");
+  EXPECT_EQ(model.texts.at(cell(2, 2, 2)->text), "c");
+  EXPECT_EQ(model.texts.at(cell(2, 2, 3)->text), "d");
+}
+
+TEST_F(EngineTest, MembersFailWhereASpreadsheetWould) {
+  struct Case {
+    const char* what;
+    std::function<void()> action;
+    const char* contains;
+  };
+  const Case cases[] = {
+      {"column 0", [&] { sheet2->Cells(2, 0); }, "столбец 0"},
+      {"row 0", [&] { sheet2->Cells(0, 1); }, "строка 0"},
+      {"sheet 4", [&] { app->Sheets(4); }, "Листа с номером 4"},
+      {"sheet 0", [&] { app->Sheets(0); }, "Листа с номером 0"},
+      {"cells of two sheets",
+       [&] { sheet2->Range(*sheet2->Cells(1, 1), *app->Sheets(3)->Cells(2, 2)); }, "Лист2"},
+      {"alignment", [&] { sheet2->Cells(1, 1)->setHorizontalAlignment(99); }, "выравнивание"},
+      {"width", [&] { sheet2->Cells(1, 1)->setColumnWidth(300); }, "Ширина"},
+      {"border weight", [&] { sheet2->Cells(1, 1)->Borders()->setWeight(7); }, "толщина"},
+      {"file format", [&] { book->SaveAs((dir.path() / "x").string(), 6, 1); }, "Формат файла 6"},
+      {"save before save-as", [&] { book->Save(); }, "ещё не сохранялась"},
+  };
+  for (const Case& c : cases) {
+    const std::string error = errorOf(c.action);
+    EXPECT_NE(error.find(c.contains), std::string::npos) << c.what << ": " << error;
+  }
+}
+
+TEST_F(EngineTest, TypedBlockTakesNumbersDatesAndTextsAndNeverFormulas) {
+  TextTable values(3, 3);
+  values.set(1, 1, "Дата/Время");
+  values.set(1, 2, "Температура (ºС)");
+  values.set(1, 3, "=1+2");
+  values.set(2, 1, "2021-01-02 10:20:30");
+  values.set(2, 2, "21,5");
+  values.set(2, 3, "2.5");
+  values.set(3, 1, "2021-01-02 10:20:31");
+  values.set(3, 2, "-3,25");
+  // Row 3, column 3 empty; the block is one row taller than the array.
+  const auto target = block(sheet2, 1, 1, 4, 3);
+  target->setNumberFormat("0,00");  // formats before data keep their own
+  target->setFormulaR1C1Local(values);
+  EXPECT_EQ(cell(2, 2, 1)->kind, Cell::Kind::Number);
+  EXPECT_EQ(codeOf(2, 2, 1), "0.00");  // already formatted: no automatic date format
+  EXPECT_DOUBLE_EQ(cell(2, 2, 2)->number, 21.5);
+  EXPECT_DOUBLE_EQ(cell(2, 3, 2)->number, -3.25);
+  EXPECT_EQ(cell(2, 1, 3)->kind, Cell::Kind::Text);
+  EXPECT_EQ(modelOf(*book)->texts.at(cell(2, 1, 3)->text), "=1+2");
+  EXPECT_EQ(cell(2, 2, 3)->kind, Cell::Kind::Text);
+  EXPECT_EQ(cell(2, 3, 3)->kind, Cell::Kind::Empty);
+  EXPECT_EQ(cell(2, 4, 1)->kind, Cell::Kind::Empty);  // beyond the array: empty, not an error
+
+  // Without a format, a date-time brings its own.
+  TextTable stamp(1, 1);
+  stamp.set(1, 1, "2021-01-02 10:20:30");
+  sheet2->Cells(7, 1)->setFormulaR1C1Local(stamp);
+  EXPECT_EQ(codeOf(2, 7, 1), "dd.mm.yyyy h:mm:ss");
+}
+
+TEST_F(EngineTest, FormatsApplyToEveryCellOfTheBlock) {
+  const auto table = block(sheet2, 1, 1, 3, 2);
+  table->setHorizontalAlignment(3);
+  block(sheet2, 1, 1, 1, 2)->Font()->setBold(true);
+  block(sheet2, 1, 1, 1, 2)->setColumnWidth(17);
+  block(sheet2, 2, 1, 3, 1)->setNumberFormatLocal("ДД/ММ/ГГ Ч:ММ:СС;@");
+  table->Borders()->setLineStyle(1);
+  table->Borders()->setWeight(2);
+  for (int r = 1; r <= 3; ++r) {
+    for (int c = 1; c <= 2; ++c) {
+      EXPECT_EQ(formatOf(2, r, c).alignment, HorizontalAlignment::Center);
+      EXPECT_EQ(formatOf(2, r, c).border, BorderLine::Thin);
+      EXPECT_EQ(formatOf(2, r, c).bold, r == 1);
+    }
+  }
+  EXPECT_EQ(codeOf(2, 2, 1), "dd/mm/yy h:mm:ss;@");
+  EXPECT_EQ(codeOf(2, 1, 1), "General");
+  EXPECT_EQ(modelOf(*book)->sheets[1]->columnWidths, (std::map<int, double>{{1, 17}, {2, 17}}));
+}
+
+TEST_F(EngineTest, SaveAsAppendsTheExtensionAndSaveWritesAgain) {
+  const auto base = dir.path() / "Отчёты" / "датчик №1-070121_153045";
+  std::filesystem::create_directories(base.parent_path());
+  book->SaveAs(base.string(), xl::xlWorkbookNormal, xl::xlNoChange);
+  const std::string file = base.string() + ".xlsx";
+  ASSERT_TRUE(std::filesystem::exists(file));
+  const auto firstSize = std::filesystem::file_size(file);
+
+  TextTable values(1, 1);
+  values.set(1, 1, "Температура (ºС)");
+  sheet2->Cells(1, 1)->setFormulaR1C1Local(values);
+  book->Save();
+  EXPECT_GT(std::filesystem::file_size(file), firstSize);
+  const auto parts = readPackage(file);
+  EXPECT_NE(parts.at("xl/sharedStrings.xml").find("Температура (ºС)"), std::string::npos);
+  // Only the workbook: no temporary file stays in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(base.parent_path()),
+                          std::filesystem::directory_iterator()),
+            1);
+  // New files get the usual permissions.
+  struct stat info {};
+  ::stat(file.c_str(), &info);
+  EXPECT_EQ(info.st_mode & 0044, 0044u);
+
+  // A name that already ends in .xlsx keeps it; relative names go to the current folder.
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  book->SaveAs("-070121_153045", xl::xlWorkbookNormal, xl::xlNoChange);
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "-070121_153045.xlsx"));
+  book->SaveAs((dir.path() / "named.xlsx").string(), xl::xlWorkbookNormal, xl::xlNoChange);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "named.xlsx"));
+}
+
+TEST_F(EngineTest, FailedSaveNamesThePathAndLeavesNothing) {
+  const std::string missing = (dir.path() / "no such folder" / "tag-070121_153045").string();
+  const std::string error = errorOf([&] { book->SaveAs(missing, xl::xlWorkbookNormal, 1); });
+  EXPECT_EQ(error, "Не удалось сохранить книгу \"" + missing + ".xlsx\": такой папки нет.");
+
+  std::filesystem::create_directories(dir.path() / "taken.xlsx");
+  const std::string folder = (dir.path() / "taken").string();
+  EXPECT_EQ(errorOf([&] { book->SaveAs(folder, xl::xlWorkbookNormal, 1); }),
+            "Не удалось сохранить книгу \"" + folder + ".xlsx\": под этим именем уже есть папка.");
+
+  if (::geteuid() != 0) {  // root may write anywhere
+    const auto locked = dir.path() / "locked";
+    std::filesystem::create_directories(locked);
+    std::filesystem::permissions(
+        locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_NE(errorOf([&] { book->SaveAs((locked / "x").string(), -4143, 1); }).find("прав"),
+              std::string::npos);
+  }
+  // Nothing was written anywhere.
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
+    files += entry.is_regular_file();
+  }
+  EXPECT_EQ(files, 0u);
+}
+
+TEST_F(EngineTest, VisibleOpensTheSavedWorkbookInTheDesktop) {
+  app->setVisible(true);
+  EXPECT_TRUE(opened.empty());  // nothing saved yet
+  const std::string base = (dir.path() / "report").string();
+  book->SaveAs(base, xl::xlWorkbookNormal, xl::xlNoChange);
+  app->setVisible(true);
+  EXPECT_EQ(opened, std::vector<std::string>{base + ".xlsx"});
+  // The desktop now holds it; the running application takes the next workbook.
+  EXPECT_EQ(engine.attach()->Workbooks()->Add() != nullptr, true);
+}
+
+TEST_F(EngineTest, CloseAndQuitEndTheirObjects) {
+  book->SaveAs((dir.path() / "a").string(), xl::xlWorkbookNormal, xl::xlNoChange);
+  book->Close();
+  EXPECT_NE(errorOf([&] { book->Save(); }).find("закрыта"), std::string::npos);
+  app->Quit();
+  EXPECT_NE(errorOf([&] { app->Workbooks(); }).find("завершило"), std::string::npos);
+  // After Quit the next attach starts a new application.
+  const auto next = engine.attach();
+  next->Workbooks()->Add();
+  EXPECT_EQ(next->ActiveSheet()->Name(), "Лист1");
+}
+
+// Every part is well-formed XML whatever the cells hold.
+TEST_F(EngineTest, HostileTextsStayWellFormed) {
+  TextTable values(1, 6);
+  values.set(1, 1, std::string("nul\0bell\x07", 9));
+  values.set(1, 2, "<tag attr=\"x\">&amp;</tag>");
+  values.set(1, 3, "_x0041_");
+  values.set(1, 4, "\xEF\xBF\xBF");
+  values.set(1, 5, " leading and trailing ");
+  values.set(1, 6, "]]><!--");
+  sheet2->Range(*sheet2->Cells(1, 1), *sheet2->Cells(1, 6))->setFormulaR1C1Local(values);
+  book->SaveAs((dir.path() / "hostile").string(), xl::xlWorkbookNormal, xl::xlNoChange);
+  const auto parts = readPackage((dir.path() / "hostile.xlsx").string());
+  for (const auto& [name, content] : parts) {
+    QXmlStreamReader reader(QByteArray::fromStdString(content));
+    while (!reader.atEnd()) {
+      reader.readNext();
+    }
+    EXPECT_FALSE(reader.hasError()) << name << ": " << reader.errorString().toStdString();
+  }
+  const std::string& strings = parts.at("xl/sharedStrings.xml");
+  EXPECT_NE(strings.find("nul_x0000_bell_x0007_"), std::string::npos);
+  EXPECT_NE(strings.find("_x005F_x0041_"), std::string::npos);
+  EXPECT_NE(strings.find("<t xml:space=\"preserve\"> leading and trailing </t>"),
+            std::string::npos);
+}
+
+TEST_F(EngineTest, PackageHoldsTheStandardParts) {
+  block(sheet2, 1, 1, 2, 2)->Borders()->setLineStyle(1);
+  book->SaveAs((dir.path() / "parts").string(), xl::xlWorkbookNormal, xl::xlNoChange);
+  const auto parts = readPackage((dir.path() / "parts.xlsx").string());
+  for (const char* name :
+       {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels",
+        "xl/styles.xml", "xl/sharedStrings.xml", "xl/worksheets/sheet1.xml",
+        "xl/worksheets/sheet2.xml", "xl/worksheets/sheet3.xml"}) {
+    EXPECT_EQ(parts.count(name), 1u) << name;
+  }
+  const std::string& workbook = parts.at("xl/workbook.xml");
+  EXPECT_EQ(occurrences(workbook, "<sheet "), 3);
+  EXPECT_NE(workbook.find("name=\"Лист2\""), std::string::npos);
+  EXPECT_NE(parts.at("xl/styles.xml").find("<left style=\"thin\">"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vexa::sheet
