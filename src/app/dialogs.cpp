@@ -41,10 +41,10 @@ void QtUserDialogs::errorBox(QWidget* parent, const QString& text) {
   box.exec();
 }
 
-void QtUserDialogs::openUrl(const QString& url) {
+bool QtUserDialogs::openUrl(const QString& url) {
   // A bare web address ("www.example.org") opens as a web page, a path as a file.
   const QUrl target = url.startsWith('/') ? QUrl::fromLocalFile(url) : QUrl::fromUserInput(url);
-  QDesktopServices::openUrl(target);
+  return QDesktopServices::openUrl(target);
 }
 
 }  // namespace vexa

@@ -23,8 +23,9 @@ class UserDialogs {
   virtual void messageBox(const QString& text, const QString& caption) = 0;
   // The error box: an exception's own text.
   virtual void errorBox(QWidget* parent, const QString& text) = 0;
-  // Opens a web or mail address, or a file, with the desktop's default application.
-  virtual void openUrl(const QString& url) = 0;
+  // Opens a web or mail address, or a file, with the desktop's default
+  // application; false when nothing could take it.
+  virtual bool openUrl(const QString& url) = 0;
 };
 
 // Qt's standard dialogs and QDesktopServices.
@@ -35,7 +36,7 @@ class QtUserDialogs final : public UserDialogs {
   void showMessage(QWidget* parent, const QString& text) override;
   void messageBox(const QString& text, const QString& caption) override;
   void errorBox(QWidget* parent, const QString& text) override;
-  void openUrl(const QString& url) override;
+  bool openUrl(const QString& url) override;
 };
 
 }  // namespace vexa

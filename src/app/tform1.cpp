@@ -324,6 +324,33 @@ void TForm1::humidityCleared() {
   CheckBox3->setChecked(false);
 }
 
+void TForm1::useSpreadsheet(xl::AutomationServer& server, Clock clock) {
+  ReportHost& host = *this;
+  excelReport_ =
+      std::make_unique<ExcelReport>(server, host, session, automationComponents_, std::move(clock));
+  reportBuilder_ = excelReport_.get();
+}
+
+ReportControls TForm1::controls() {
+  ReportControls c;
+  c.Edit1 = toFileSystemPath(Edit1->text());
+  c.CheckBox1 = CheckBox1->isChecked();
+  c.ComboBox1 = toStdString(ComboBox1->currentText());
+  c.CheckBox2 = CheckBox2->isChecked();
+  c.CheckBox3 = CheckBox3->isChecked();
+  c.CheckBox4 = CheckBox4->isChecked();
+  c.CheckBox5 = CheckBox5->isChecked();
+  c.CheckBox6 = CheckBox6->isChecked();
+  c.CheckBox7 = CheckBox7->isChecked();
+  c.CheckBox5Caption = toStdString(CheckBox5->text());
+  c.OpenDialog1FileName = toFileSystemPath(OpenDialog1.FileName);
+  return c;
+}
+
+void TForm1::showMessage(const std::string& text) {
+  dialogs_.showMessage(this, toQString(text));
+}
+
 void TForm1::Button3Click() {
   if (Form2 != nullptr) {
     Form2->exec();

@@ -11,6 +11,7 @@
 #include "input/open_export.h"
 #include "input/session.h"
 #include "input/start.h"
+#include "report/excel_report.h"
 
 class QCheckBox;
 class QComboBox;
@@ -27,7 +28,10 @@ namespace vexa {
 class TForm2;
 class UserDialogs;
 
-class TForm1 final : public QWidget, private OpenObserver, private StartObserver {
+class TForm1 final : public QWidget,
+                     private OpenObserver,
+                     private StartObserver,
+                     private ReportHost {
   Q_OBJECT
 
  public:
@@ -36,8 +40,17 @@ class TForm1 final : public QWidget, private OpenObserver, private StartObserver
   // The About window shown by Button3 (created hidden at start-up).
   void setAboutWindow(TForm2* about) { Form2 = about; }
 
-  // The report builder that Start hands the report input to.
+  // Start hands the report input to the report builder, which drives the
+  // spreadsheet application behind `server`.
+  void useSpreadsheet(xl::AutomationServer& server, Clock clock = localNow);
+
+  // Another report builder in its place (tests).
   void setReportBuilder(ReportBuilder* builder) { reportBuilder_ = builder; }
+
+  // The automation components of every report so far, kept until the window goes.
+  const std::vector<AutomationComponents>& automationComponents() const {
+    return automationComponents_;
+  }
 
   // Outer height of the window, frame included (see form_layout.h).
   int Height() const { return outerHeight_; }
@@ -93,6 +106,10 @@ class TForm1 final : public QWidget, private OpenObserver, private StartObserver
   void progressPosition(int position) override;
   void humidityCleared() override;
 
+  // ReportHost
+  ReportControls controls() override;
+  void showMessage(const std::string& text) override;
+
   // Runs a handler; an exception is shown in the error box (or, for a stop
   // with a message, in a message box) and the window stays usable.
   void guarded(const std::function<void()>& handler);
@@ -101,6 +118,8 @@ class TForm1 final : public QWidget, private OpenObserver, private StartObserver
   UserDialogs& dialogs_;
   TForm2* Form2 = nullptr;
   ReportBuilder* reportBuilder_ = nullptr;
+  std::vector<AutomationComponents> automationComponents_;
+  std::unique_ptr<ExcelReport> excelReport_;
   int outerHeight_ = 0;
   int shownProgress_ = 0;  // the last position drawn
 };

@@ -46,7 +46,10 @@ class ScriptedDialogs final : public UserDialogs {
   void errorBox(QWidget*, const QString& text) override {
     messages.push_back({ShownMessage::Error, text, {}});
   }
-  void openUrl(const QString& url) override { openedUrls << url; }
+  bool openUrl(const QString& url) override {
+    openedUrls << url;
+    return true;
+  }
 
   std::deque<ShownMessage> messages;
   QStringList openedUrls;

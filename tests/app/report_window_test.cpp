@@ -1,0 +1,73 @@
+// Start in the window with the program's own spreadsheet engine behind it.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProgressBar>
+
+#include "app/main_window_fixture.h"
+#include "spreadsheet/engine.h"
+#include "support/xlsx_reader.h"
+
+namespace vexa {
+namespace {
+
+using testing::ShownMessage;
+
+class ReportWindowTest : public MainWindowTest {
+ protected:
+  ReportWindowTest()
+      : engine(
+            sheet::EngineOptions{[this](const std::string& path) { opened.push_back(path); }, 1}) {
+    form.useSpreadsheet(engine,
+                        [] { return decodeDateTime(parseDateTime("2021-01-07 15:30:45")); });
+  }
+  std::vector<std::string> opened;
+  sheet::Engine engine;
+};
+
+TEST_F(ReportWindowTest, StartSavesTheWorkbookNextToTheExportAndOpensIt) {
+  open("tag.csv", kClimateText);
+  form.Button2->click();
+  EXPECT_TRUE(dialogs.messages.empty()) << lastMessage().toStdString();
+  const std::string workbook = (dir.path() / "tag-070121_153045.xlsx").string();
+  EXPECT_EQ(opened, std::vector<std::string>{workbook});
+  const auto parts = testing::readPackage(workbook);
+  EXPECT_EQ(parts.count("xl/workbook.xml"), 1u);
+  EXPECT_TRUE(form.Button2->isEnabled());
+  EXPECT_EQ(form.automationComponents().size(), 1u);
+}
+
+TEST_F(ReportWindowTest, WithoutOpeningItSaysSaved) {
+  form.CheckBox1->setChecked(false);
+  open("tag.csv", kClimateText);
+  form.Button2->click();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].kind, ShownMessage::Plain);
+  EXPECT_EQ(lastMessage(), QString("Файл сохранен."));
+  EXPECT_TRUE(opened.empty());
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "tag-070121_153045.xlsx"));
+}
+
+TEST_F(ReportWindowTest, UnwritableTargetEndsInAnErrorAndLeavesNothing) {
+  open("tag.csv", kClimateText);
+  const std::string target = (dir.path() / "no such folder" / "tag.csv").string();
+  form.Edit1->setText(QString::fromStdString(target));  // edited by hand
+  form.Button2->click();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].kind, ShownMessage::Error);
+  EXPECT_EQ(lastMessage().toStdString(), "Не удалось сохранить книгу \"" +
+                                             (dir.path() / "no such folder").string() +
+                                             "/tag-070121_153045.xlsx\": такой папки нет.");
+  // Only the export itself is in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+  // The window stays usable: a new Open, then Start, works.
+  open("tag.csv", kClimateText);
+  form.Button2->click();
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "tag-070121_153045.xlsx"));
+}
+
+}  // namespace
+}  // namespace vexa
