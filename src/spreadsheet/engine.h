@@ -16,8 +16,9 @@ namespace vexa::sheet {
 using Opener = std::function<void(const std::string& path)>;
 
 struct EngineOptions {
-  Opener opener;         // called when the application is made visible
-  int deflateLevel = 1;  // package compression, 1 (fastest) to 9 (smallest)
+  Opener opener;             // called when the application is made visible
+  int deflateLevel = 1;      // package compression, 1 (fastest) to 9 (smallest)
+  bool chartCaches = false;  // charts carry their points' values beside the references
 };
 
 struct ApplicationState;

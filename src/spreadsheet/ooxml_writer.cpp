@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "spreadsheet/chart_writer.h"
 #include "spreadsheet/xml.h"
 
 namespace vexa::sheet {
@@ -212,6 +213,11 @@ SheetWriteResult worksheetPart(const WorkbookModel& model, const SheetModel& she
   const bool any = usedBlock(sheet.cells, used);
   XmlWriter x;
   x.open("worksheet").attribute("xmlns", kMain).attribute("xmlns:r", kRelationships).close();
+  // A sheet that shows a chart prints on one landscape page.
+  const bool chartPage = !sheet.charts.empty();
+  if (chartPage) {
+    x.raw("<sheetPr><pageSetUpPr fitToPage=\"1\"/></sheetPr>");
+  }
   x.open("dimension")
       .attribute("ref", any ? cellReference(used.firstRow, used.firstColumn) + ":" +
                                   cellReference(used.lastRow, used.lastColumn)
@@ -291,6 +297,11 @@ SheetWriteResult worksheetPart(const WorkbookModel& model, const SheetModel& she
   x.raw(
       "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
       "footer=\"0.3\"/>");
+  if (chartPage) {
+    x.raw(
+        "<pageSetup paperSize=\"9\" orientation=\"landscape\" fitToWidth=\"1\" "
+        "fitToHeight=\"1\"/>");
+  }
   if (any && (model.ignoreNumberAsText || model.ignoreInconsistentFormula)) {
     x.raw("<ignoredErrors>").open("ignoredError");
     x.attribute("sqref", cellReference(used.firstRow, used.firstColumn) + ":" +
@@ -342,12 +353,14 @@ std::string cellReference(int row, int column) {
   return columnName(column) + std::to_string(row);
 }
 
-std::vector<PackagePart> workbookParts(const WorkbookModel& model) {
+std::vector<PackagePart> workbookParts(const WorkbookModel& model, bool chartCaches) {
   std::vector<PackagePart> parts;
   std::vector<std::pair<std::string, std::string>> overrides;  // (part, content type)
   std::vector<std::pair<std::string, std::string>> workbookRelations;
   std::string sheetsXml;
   std::size_t textCells = 0;
+  ChartPartWriter charts(ChartWriteOptions{chartCaches});
+  int chartsheetNumber = 0;
 
   int worksheetNumber = 0;
   int sheetId = 0;
@@ -359,10 +372,22 @@ std::vector<PackagePart> workbookParts(const WorkbookModel& model) {
     ++sheetId;
     std::string target;
     if (sheet->chartSheet) {
-      continue;  // charts are not written yet
+      const std::string part = "xl/chartsheets/sheet" + std::to_string(++chartsheetNumber) + ".xml";
+      const std::string drawing = charts.addChartSheetDrawing(*sheet, model, parts, overrides);
+      parts.push_back({part, chartSheetPart(first)});
+      parts.push_back(
+          {"xl/chartsheets/_rels/sheet" + std::to_string(chartsheetNumber) + ".xml.rels",
+           relationshipsPart({{"drawing", "../drawings/" + drawing}})});
+      overrides.emplace_back(
+          part, "application/vnd.openxmlformats-officedocument.spreadsheetml.chartsheet+xml");
+      workbookRelations.emplace_back(
+          "chartsheet", "chartsheets/sheet" + std::to_string(chartsheetNumber) + ".xml");
     } else {
       const std::string part = "xl/worksheets/sheet" + std::to_string(++worksheetNumber) + ".xml";
       std::string drawing;
+      if (!sheet->charts.empty()) {
+        drawing = charts.addWorksheetDrawing(*sheet, model, parts, overrides);
+      }
       SheetWriteResult written = worksheetPart(model, *sheet, first, drawing.empty() ? 0 : 1);
       textCells += written.textCells;
       parts.push_back({part, std::move(written.xml)});

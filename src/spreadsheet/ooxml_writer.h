@@ -16,7 +16,8 @@ std::string columnName(int column);
 // "B3" for row 3, column 2.
 std::string cellReference(int row, int column);
 
-// Every part of the workbook's package, [Content_Types].xml first.
-std::vector<PackagePart> workbookParts(const WorkbookModel& model);
+// Every part of the workbook's package, [Content_Types].xml first; the charts
+// carry cached values when `chartCaches` is set.
+std::vector<PackagePart> workbookParts(const WorkbookModel& model, bool chartCaches = false);
 
 }  // namespace vexa::sheet

@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "spreadsheet/charts.h"
+
 namespace vexa::sheet {
 
 // The largest sheet a spreadsheet application holds.
@@ -112,11 +114,10 @@ struct CellBlock {
   int lastColumn = 1;
 };
 
-struct ChartModel;  // charts.h
-
 // A chart embedded in a worksheet, placed in points from the sheet's corner.
 struct EmbeddedChart {
   std::shared_ptr<ChartModel> chart;
+  std::string name;
   double left = 0;
   double top = 0;
   double width = 360;

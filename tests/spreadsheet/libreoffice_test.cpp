@@ -97,3 +97,79 @@ TEST_F(LibreOfficeTest, ValuesComeBackAsWrittenWithNumbersAndDates) {
 
 }  // namespace
 }  // namespace vexa::sheet
+
+#include "support/headless_report.h"
+
+namespace vexa::sheet {
+namespace {
+
+// Every layout's report, drawn by LibreOffice: the first page holds the chart
+// (or the table, for the layouts without one).
+TEST(LibreOfficeReports, EveryLayoutConvertsWithItsChartPage) {
+  testing::TempDir dir;
+  std::string climate = "Date/Time,Temperature (C),Moisture (%),Battery (Volts)\r\n";
+  std::string probe = climate;
+  std::string light = "Date/Time,Temperature (C),Moisture (%),Brightness (lux), Battery(Volts)\r\n";
+  std::string temperature = "Date/Time,Temperature(C),Battery(Volts)\r\n";
+  std::string paired = "Date,Time, Boiler,Time, Return\r\n";
+  std::string doors = "Date,Time, Door,Time, Window\r\n";
+  std::string motion = "Date,Time,Type,Duration(seconds), Angle(degrees)\r\n";
+  static const char* kStates[] = {"Armed", "Moved", "Disarmed"};
+  for (int i = 0; i < 96; ++i) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "2021-01-%02dT%02d:%02d:00+03:00", 2 + i / 48, i / 2 % 24,
+                  i % 2 * 30);
+    const std::string t = std::to_string(20 + i % 7) + "." + std::to_string(i % 10);
+    const std::string h = std::to_string(40 + i % 11);
+    const std::string lux = std::to_string(i % 24 < 6 || i % 24 > 20 ? 1 + i % 3 : 300 + i * 7);
+    climate += std::string(stamp) + "," + t + "," + h + ",3.0" + std::to_string(i % 9) + "\r\n";
+    probe += std::string(stamp) + "," + t + ",1" + std::to_string(i % 9) + ".5,2.9\r\n";
+    light += std::string(stamp) + "," + t + "," + h + "," + lux + ",3.01\r\n";
+    temperature += std::string(stamp) + "," + t + ",2.95\r\n";
+    const std::string date = "2021-01-0" + std::to_string(2 + i / 48);
+    char clock[16];
+    std::snprintf(clock, sizeof clock, "%02d:%02d:00", i / 2 % 24, i % 2 * 30);
+    paired += date + "," + clock + ",6" + std::to_string(i % 10) + ".5," + clock + ",4" +
+              std::to_string(i % 7) + "\r\n";
+    doors += date + "," + clock + "," + (i % 3 ? "Closed" : "Opened") + ",,\r\n";
+    char day[16];
+    std::snprintf(day, sizeof day, "01/%02d/2021", 2 + i / 48);
+    motion += std::string(day) + "," + clock + "," + kStates[i % 3] + ",1.5,1" +
+              std::to_string(i % 9) + "\r\n";
+  }
+  struct Layout {
+    const char* name;
+    const std::string& text;
+    const char* ticks;
+    std::vector<std::string> onFirstPage;
+  };
+  const Layout layouts[] = {
+      {"climate.csv", climate, "234", {"Время", "Температура (ºС)", "Напряжение (В)"}},
+      {"probe#1.csv", probe, "23", {"Время", "Температура зонда (°C)", "Температура корпуса (°C)"}},
+      {"light.csv", light, "23456", {"Время", "Температура (ºС)", "Освещённость (Лк)"}},
+      {"temperature.csv", temperature, "24", {"Время", "Температура (ºС)", "Напряжение (В)"}},
+      {"boiler_temper.csv", paired, "", {"Время", "Температура (ºС)", "Boiler"}},
+      {"doors.csv", doors, "", {"Дата Время", "Door", "Opened"}},
+      {"events.csv", motion, "", {"Продолжительность (секунд)", "Включён", "Выключен"}},
+  };
+  std::vector<std::string> workbooks;
+  for (const Layout& layout : layouts) {
+    testing::ReportChoices choices;
+    choices.ticks = layout.ticks;
+    workbooks.push_back(
+        testing::HeadlessReport().run(dir.write(layout.name, layout.text), choices));
+  }
+  const auto pdfs =
+      testing::convertAllWithLibreOffice(workbooks, "pdf", "pdf", dir.path().string());
+  for (std::size_t i = 0; i < pdfs.size(); ++i) {
+    SCOPED_TRACE(layouts[i].name);
+    ASSERT_FALSE(pdfs[i].empty()) << slurp((dir.path() / "soffice.log").string());
+    const std::string page = testing::pdfPageText(pdfs[i], 1);
+    for (const std::string& text : layouts[i].onFirstPage) {
+      EXPECT_NE(page.find(text), std::string::npos) << text << " not in:\n" << page;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vexa::sheet

@@ -1,0 +1,477 @@
+#include "spreadsheet/chart_writer.h"
+
+#include <cmath>
+
+#include "spreadsheet/ooxml_writer.h"
+#include "spreadsheet/xml.h"
+
+namespace vexa::sheet {
+
+namespace {
+
+constexpr std::string_view kChartNs = "http://schemas.openxmlformats.org/drawingml/2006/chart";
+constexpr std::string_view kDrawingNs = "http://schemas.openxmlformats.org/drawingml/2006/main";
+constexpr std::string_view kSheetDrawingNs =
+    "http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing";
+constexpr std::string_view kRelationshipsNs =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr std::string_view kPackageRelationshipsNs =
+    "http://schemas.openxmlformats.org/package/2006/relationships";
+
+// Line colours of the series, in the order the spreadsheet gives them.
+constexpr const char* kColours[] = {"4F81BD", "C0504D", "9BBB59", "8064A2", "4BACC6", "F79646"};
+
+// Axis identifiers: primary X and Y, secondary X and Y.
+constexpr int kAxisIds[2][2] = {{50010, 50020}, {50030, 50040}};
+
+constexpr long long kEmuPerPoint = 12700;
+constexpr long long kEmuPerPixel = 9525;
+
+// 'Лист2'!$A$2:$A$10
+std::string blockFormula(const SheetBlock& block) {
+  std::string sheet = "'";
+  for (const char c : block.sheet) {
+    sheet += c;
+    if (c == '\'') {
+      sheet += '\'';
+    }
+  }
+  sheet += "'!";
+  const auto cell = [](int row, int column) {
+    return "$" + columnName(column) + "$" + std::to_string(row);
+  };
+  std::string formula = sheet + cell(block.firstRow, block.firstColumn);
+  if (block.lastRow != block.firstRow || block.lastColumn != block.firstColumn) {
+    formula += ":" + cell(block.lastRow, block.lastColumn);
+  }
+  return formula;
+}
+
+const Cell* cellAt(const WorkbookModel& model, const std::string& sheet, int row, int column) {
+  const auto found = model.sheetNamed(sheet);
+  return found ? found->cells.find(row, column) : nullptr;
+}
+
+// What a cell shows as a series name.
+std::string cellText(const WorkbookModel& model, const Cell* cell) {
+  if (cell == nullptr) {
+    return {};
+  }
+  if (cell->kind == Cell::Kind::Text) {
+    return model.texts.at(cell->text);
+  }
+  if (cell->kind == Cell::Kind::Number) {
+    std::string text;
+    appendNumber(text, cell->number);
+    return text;
+  }
+  return {};
+}
+
+void writeRich(XmlWriter& x, std::string_view text, bool rotated) {
+  x.raw("<c:tx><c:rich>");
+  x.raw(rotated ? "<a:bodyPr rot=\"-5400000\" vert=\"horz\"/>" : "<a:bodyPr/>");
+  x.raw("<a:lstStyle/><a:p><a:pPr><a:defRPr/></a:pPr><a:r><a:rPr lang=\"ru-RU\"/><a:t>");
+  x.text(text);
+  x.raw("</a:t></a:r></a:p></c:rich></c:tx>");
+}
+
+void writeNumberCache(XmlWriter& x, const WorkbookModel& model, const SheetBlock& block) {
+  const int count =
+      (block.lastRow - block.firstRow + 1) * (block.lastColumn - block.firstColumn + 1);
+  x.raw("<c:numCache><c:formatCode>General</c:formatCode>");
+  x.value("c:ptCount", count);
+  std::string& out = x.str();
+  int index = 0;
+  for (int r = block.firstRow; r <= block.lastRow; ++r) {
+    for (int c = block.firstColumn; c <= block.lastColumn; ++c, ++index) {
+      const Cell* cell = cellAt(model, block.sheet, r, c);
+      if (cell == nullptr || cell->kind != Cell::Kind::Number) {
+        continue;  // blanks and texts are gaps
+      }
+      out += "<c:pt idx=\"";
+      out += std::to_string(index);
+      out += "\"><c:v>";
+      appendNumber(out, cell->number);
+      out += "</c:v></c:pt>";
+    }
+  }
+  x.raw("</c:numCache>");
+}
+
+void writeNumberReference(XmlWriter& x, const char* element, const WorkbookModel& model,
+                          const SheetBlock& block, const ChartWriteOptions& options) {
+  x.open(element).close().raw("<c:numRef><c:f>").text(blockFormula(block)).raw("</c:f>");
+  if (options.cachedValues) {
+    writeNumberCache(x, model, block);
+  }
+  x.raw("</c:numRef>").end(element);
+}
+
+const char* markerSymbol(int style) {
+  switch (style) {
+    case 1:
+      return "square";
+    case 2:
+      return "diamond";
+    case 3:
+      return "triangle";
+    case 4:
+    case -4168:
+      return "x";
+    case 5:
+      return "star";
+    case 8:
+      return "circle";
+    case 9:
+      return "plus";
+    case -4115:
+      return "dash";
+    case -4118:
+      return "dot";
+    case -4147:
+      return "picture";
+    case -4105:
+      return nullptr;  // automatic
+    default:
+      return "none";
+  }
+}
+
+void writeSeries(XmlWriter& x, const ChartModel& chart, const ChartSeries& series, int index,
+                 const WorkbookModel& model, const ChartWriteOptions& options) {
+  x.raw("<c:ser>").value("c:idx", index).value("c:order", index);
+  if (series.name) {
+    x.raw("<c:tx><c:strRef><c:f>").text(blockFormula(*series.name)).raw("</c:f>");
+    x.raw("<c:strCache><c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>");
+    x.text(cellText(
+        model, cellAt(model, series.name->sheet, series.name->firstRow, series.name->firstColumn)));
+    x.raw("</c:v></c:pt></c:strCache></c:strRef></c:tx>");
+  } else if (!series.literalName.empty()) {
+    x.raw("<c:tx><c:v>").text(series.literalName).raw("</c:v></c:tx>");
+  }
+  const bool markersOnly = chart.chartType == -4169;
+  x.raw("<c:spPr>");
+  if (markersOnly) {
+    x.raw("<a:ln><a:noFill/></a:ln>");
+  } else {
+    x.raw("<a:ln w=\"22225\" cap=\"rnd\"><a:solidFill><a:srgbClr val=\"");
+    x.raw(kColours[index % 6]).raw("\"/></a:solidFill><a:round/></a:ln>");
+  }
+  x.raw("</c:spPr>");
+  if (const char* symbol = markerSymbol(series.markerStyle)) {
+    x.raw("<c:marker>").value("c:symbol", symbol).raw("</c:marker>");
+  }
+  if (series.xValues) {
+    writeNumberReference(x, "c:xVal", model, *series.xValues, options);
+  }
+  if (series.values) {
+    writeNumberReference(x, "c:yVal", model, *series.values, options);
+  }
+  x.value("c:smooth", chart.chartType == 72 || chart.chartType == 73 ? 1 : 0);
+  x.raw("</c:ser>");
+}
+
+// The number format of the time axis follows the cells of the X values.
+std::string sourceFormat(const ChartModel& chart, const WorkbookModel& model) {
+  for (const auto& series : chart.series) {
+    if (series->deleted || !series->xValues) {
+      continue;
+    }
+    const SheetBlock& x = *series->xValues;
+    const Cell* cell = cellAt(model, x.sheet, x.firstRow, x.firstColumn);
+    if (cell != nullptr) {
+      return model.formats.code(model.formats.at(cell->format).numberFormat);
+    }
+  }
+  return "General";
+}
+
+struct AxisPlacement {
+  int type;   // 1 X, 2 Y
+  int group;  // 1 primary, 2 secondary
+};
+
+void writeAxis(XmlWriter& x, const ChartModel& chart, AxisPlacement at, bool deleted,
+               const std::string& linkedFormat) {
+  // The hidden secondary X axis takes the primary X axis's scale, so that the
+  // secondary series line up in time with the primary ones.
+  const ChartAxis& a = chart.axis(at.type, at.group);
+  const ChartAxis& scale = at.type == 1 ? chart.axis(1, 1) : a;
+  x.raw("<c:valAx>").value("c:axId", kAxisIds[at.group - 1][at.type - 1]);
+  x.raw("<c:scaling>");
+  if (scale.logarithmic) {
+    x.value("c:logBase", 10);
+  }
+  x.value("c:orientation", "minMax");
+  // Limits that cannot hold (minimum not below maximum, or not above zero on
+  // a logarithmic scale) are left to the automatic scale.
+  const bool ordered = !(scale.minimum && scale.maximum && *scale.minimum >= *scale.maximum);
+  if (scale.maximum && ordered && !(scale.logarithmic && *scale.maximum <= 0)) {
+    x.value("c:max", *scale.maximum);
+  }
+  if (scale.minimum && ordered && !(scale.logarithmic && *scale.minimum <= 0)) {
+    x.value("c:min", *scale.minimum);
+  }
+  x.raw("</c:scaling>");
+  x.value("c:delete", deleted ? 1 : 0);
+  x.value("c:axPos", at.type == 1 ? "b" : at.group == 1 ? "l" : "r");
+  if (at.type == 2 && at.group == 1) {
+    x.raw("<c:majorGridlines/>");
+  }
+  if (a.hasTitle && !deleted) {
+    x.raw("<c:title>");
+    writeRich(x, a.title, at.type == 2);
+    x.value("c:overlay", 0).raw("</c:title>");
+  }
+  if (!a.numberFormat.empty()) {
+    x.open("c:numFmt").attribute("formatCode", a.numberFormat).attribute("sourceLinked", 0);
+  } else {
+    x.open("c:numFmt").attribute("formatCode", linkedFormat).attribute("sourceLinked", 1);
+  }
+  x.closeEmpty();
+  x.value("c:majorTickMark", "out").value("c:minorTickMark", "none");
+  const char* position = "nextTo";
+  switch (a.tickLabelPosition) {
+    case -4134:
+      position = "low";
+      break;
+    case -4127:
+      position = "high";
+      break;
+    case -4142:
+      position = "none";
+      break;
+    default:
+      break;
+  }
+  x.value("c:tickLblPos", position);
+  if (a.orientation != 0) {
+    x.raw("<c:txPr><a:bodyPr rot=\"").raw(std::to_string(-a.orientation * 60000));
+    x.raw("\" vert=\"horz\"/><a:lstStyle/><a:p><a:pPr><a:defRPr/></a:pPr>");
+    x.raw("<a:endParaRPr lang=\"ru-RU\"/></a:p></c:txPr>");
+  }
+  x.value("c:crossAx", kAxisIds[at.group - 1][2 - at.type]);
+  // The secondary value axis stands on the right: it crosses its X axis at the end.
+  x.value("c:crosses", at.type == 2 && at.group == 2 ? "max" : "autoZero");
+  x.value("c:crossBetween", "midCat");
+  x.raw("</c:valAx>");
+}
+
+std::string relationships(const std::vector<std::string>& charts) {
+  XmlWriter x;
+  x.open("Relationships").attribute("xmlns", kPackageRelationshipsNs).close();
+  for (std::size_t i = 0; i < charts.size(); ++i) {
+    x.open("Relationship")
+        .attribute("Id", "rId" + std::to_string(i + 1))
+        .attribute("Type", std::string(kRelationshipsNs) + "/chart")
+        .attribute("Target", "../charts/" + charts[i])
+        .closeEmpty();
+  }
+  x.end("Relationships");
+  return std::move(x.str());
+}
+
+std::string graphicFrame(int id, std::string_view name, int relation) {
+  XmlWriter x;
+  std::string& out = x.str();
+  out.clear();
+  x.raw("<xdr:graphicFrame macro=\"\"><xdr:nvGraphicFramePr>");
+  x.open("xdr:cNvPr").attribute("id", id).attribute("name", name).closeEmpty();
+  x.raw(
+      "<xdr:cNvGraphicFramePr/></xdr:nvGraphicFramePr><xdr:xfrm><a:off x=\"0\" y=\"0\"/>"
+      "<a:ext cx=\"0\" cy=\"0\"/></xdr:xfrm><a:graphic><a:graphicData "
+      "uri=\"http://schemas.openxmlformats.org/drawingml/2006/chart\">");
+  x.open("c:chart")
+      .attribute("xmlns:c", kChartNs)
+      .attribute("xmlns:r", kRelationshipsNs)
+      .attribute("r:id", "rId" + std::to_string(relation))
+      .closeEmpty();
+  x.raw("</a:graphicData></a:graphic></xdr:graphicFrame><xdr:clientData/>");
+  return std::move(out);
+}
+
+// A position in points on a worksheet as (cell, offset): columns of their
+// set width (64 pixels by default), rows of 20 pixels.
+struct CellOffset {
+  int index = 0;         // 0-based column or row
+  long long offset = 0;  // EMU into it
+};
+
+int columnPixels(const SheetModel& sheet, int column) {
+  const auto found = sheet.columnWidths.find(column);
+  if (found == sheet.columnWidths.end()) {
+    return 64;
+  }
+  // The file width (characters plus padding) in whole pixels of a 7-pixel digit.
+  const double fileWidth = std::trunc((found->second * 7.0 + 5.0) / 7.0 * 256.0) / 256.0;
+  return static_cast<int>(std::trunc((256.0 * fileWidth + std::trunc(128.0 / 7.0)) / 256.0 * 7.0));
+}
+
+CellOffset locate(double points, bool columns, const SheetModel& sheet) {
+  long long remaining = std::llround(points * kEmuPerPoint);
+  CellOffset at;
+  for (;;) {
+    const long long size = (columns ? columnPixels(sheet, at.index + 1) : 20) * kEmuPerPixel;
+    if (remaining < size) {
+      at.offset = remaining;
+      return at;
+    }
+    remaining -= size;
+    ++at.index;
+  }
+}
+
+void writeMarker(XmlWriter& x, const char* element, const CellOffset& column,
+                 const CellOffset& row) {
+  x.raw("<xdr:").raw(element).raw("><xdr:col>").raw(std::to_string(column.index));
+  x.raw("</xdr:col><xdr:colOff>").raw(std::to_string(column.offset));
+  x.raw("</xdr:colOff><xdr:row>").raw(std::to_string(row.index));
+  x.raw("</xdr:row><xdr:rowOff>").raw(std::to_string(row.offset));
+  x.raw("</xdr:rowOff></xdr:").raw(element).raw(">");
+}
+
+}  // namespace
+
+std::string chartPart(const ChartModel& chart, const WorkbookModel& model,
+                      const ChartWriteOptions& options) {
+  XmlWriter x;
+  x.open("c:chartSpace")
+      .attribute("xmlns:c", kChartNs)
+      .attribute("xmlns:a", kDrawingNs)
+      .attribute("xmlns:r", kRelationshipsNs)
+      .close();
+  x.value("c:roundedCorners", 0);
+  x.raw("<c:chart>").value("c:autoTitleDeleted", 1).raw("<c:plotArea>");
+  if (chart.plotAreaHeight) {
+    // The chart object is 490 points high as the report places it; the plot
+    // area takes its given height from near the top, room left for the legend.
+    const double h = std::min(*chart.plotAreaHeight / 490.0, 0.97);
+    x.raw("<c:layout><c:manualLayout>").value("c:layoutTarget", "outer");
+    x.value("c:xMode", "edge").value("c:yMode", "edge");
+    x.value("c:x", 0.06).value("c:y", 0.03).value("c:w", 0.70).value("c:h", h);
+    x.raw("</c:manualLayout></c:layout>");
+  } else {
+    x.raw("<c:layout/>");
+  }
+
+  const bool secondary = chart.hasSecondary();
+  const char* style = chart.chartType == -4169                         ? "lineMarker"
+                      : chart.chartType == 74 || chart.chartType == 75 ? "lineMarker"
+                                                                       : "smoothMarker";
+  int index = 0;
+  for (int group = 1; group <= (secondary ? 2 : 1); ++group) {
+    x.raw("<c:scatterChart>").value("c:scatterStyle", style).value("c:varyColors", 0);
+    int position = 0;
+    for (const auto& series : chart.series) {
+      if (series->deleted) {
+        continue;
+      }
+      if (series->axisGroup == group) {
+        writeSeries(x, chart, *series, position, model, options);
+      }
+      ++position;
+    }
+    index = position;
+    x.value("c:axId", kAxisIds[group - 1][0]).value("c:axId", kAxisIds[group - 1][1]);
+    x.raw("</c:scatterChart>");
+  }
+  (void)index;
+
+  const std::string timeFormat = sourceFormat(chart, model);
+  writeAxis(x, chart, {1, 1}, false, timeFormat);
+  writeAxis(x, chart, {2, 1}, false, "General");
+  if (secondary) {
+    writeAxis(x, chart, {1, 2}, true, timeFormat);
+    writeAxis(x, chart, {2, 2}, false, "General");
+  }
+  x.raw("</c:plotArea>");
+  x.raw("<c:legend>").value("c:legendPos", "r").value("c:overlay", 0).raw("</c:legend>");
+  x.value("c:plotVisOnly", 1).value("c:dispBlanksAs", "gap");
+  x.raw("</c:chart>");
+  x.raw(
+      "<c:spPr><a:solidFill><a:schemeClr val=\"bg1\"/></a:solidFill>"
+      "<a:ln><a:solidFill><a:srgbClr val=\"868686\"/></a:solidFill></a:ln></c:spPr>");
+  x.raw(
+      "<c:printSettings><c:headerFooter/><c:pageMargins b=\"0.75\" l=\"0.7\" r=\"0.7\" "
+      "t=\"0.75\" header=\"0.3\" footer=\"0.3\"/><c:pageSetup/></c:printSettings>");
+  x.end("c:chartSpace");
+  return std::move(x.str());
+}
+
+std::string chartSheetPart(bool selected) {
+  XmlWriter x;
+  x.open("chartsheet")
+      .attribute("xmlns", "http://schemas.openxmlformats.org/spreadsheetml/2006/main")
+      .attribute("xmlns:r", kRelationshipsNs)
+      .close();
+  x.raw("<sheetViews><sheetView");
+  if (selected) {
+    x.raw(" tabSelected=\"1\"");
+  }
+  x.raw(" zoomScale=\"100\" workbookViewId=\"0\" zoomToFit=\"1\"/></sheetViews>");
+  x.raw(
+      "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
+      "footer=\"0.3\"/>");
+  x.raw("<drawing r:id=\"rId1\"/>").end("chartsheet");
+  return std::move(x.str());
+}
+
+std::string ChartPartWriter::addDrawing(const std::string& anchors,
+                                        const std::vector<const ChartModel*>& charts,
+                                        const WorkbookModel& model, std::vector<PackagePart>& parts,
+                                        ContentTypes& types) {
+  std::vector<std::string> chartFiles;
+  for (const ChartModel* chart : charts) {
+    const std::string file = "chart" + std::to_string(++charts_) + ".xml";
+    parts.push_back({"xl/charts/" + file, chartPart(*chart, model, options_)});
+    types.emplace_back("xl/charts/" + file,
+                       "application/vnd.openxmlformats-officedocument.drawingml.chart+xml");
+    chartFiles.push_back(file);
+  }
+  const std::string drawing = "drawing" + std::to_string(++drawings_) + ".xml";
+  XmlWriter x;
+  x.open("xdr:wsDr").attribute("xmlns:xdr", kSheetDrawingNs).attribute("xmlns:a", kDrawingNs);
+  x.close().raw(anchors).end("xdr:wsDr");
+  parts.push_back({"xl/drawings/" + drawing, std::move(x.str())});
+  parts.push_back({"xl/drawings/_rels/" + drawing + ".rels", relationships(chartFiles)});
+  types.emplace_back("xl/drawings/" + drawing,
+                     "application/vnd.openxmlformats-officedocument.drawing+xml");
+  return drawing;
+}
+
+std::string ChartPartWriter::addWorksheetDrawing(const SheetModel& sheet,
+                                                 const WorkbookModel& model,
+                                                 std::vector<PackagePart>& parts,
+                                                 ContentTypes& types) {
+  XmlWriter anchors;
+  anchors.str().clear();
+  std::vector<const ChartModel*> charts;
+  int relation = 0;
+  for (const EmbeddedChart& embedded : sheet.charts) {
+    charts.push_back(embedded.chart.get());
+    ++relation;
+    anchors.raw("<xdr:twoCellAnchor editAs=\"oneCell\">");
+    writeMarker(anchors, "from", locate(embedded.left, true, sheet),
+                locate(embedded.top, false, sheet));
+    writeMarker(anchors, "to", locate(embedded.left + embedded.width, true, sheet),
+                locate(embedded.top + embedded.height, false, sheet));
+    anchors.raw(graphicFrame(relation + 1, embedded.name, relation));
+    anchors.raw("</xdr:twoCellAnchor>");
+  }
+  return addDrawing(anchors.str(), charts, model, parts, types);
+}
+
+std::string ChartPartWriter::addChartSheetDrawing(const SheetModel& sheet,
+                                                  const WorkbookModel& model,
+                                                  std::vector<PackagePart>& parts,
+                                                  ContentTypes& types) {
+  XmlWriter anchors;
+  anchors.str().clear();
+  anchors.raw("<xdr:absoluteAnchor><xdr:pos x=\"0\" y=\"0\"/>");
+  anchors.raw("<xdr:ext cx=\"9294091\" cy=\"6003636\"/>");
+  anchors.raw(graphicFrame(2, sheet.name, 1)).raw("</xdr:absoluteAnchor>");
+  return addDrawing(anchors.str(), {sheet.chart.get()}, model, parts, types);
+}
+
+}  // namespace vexa::sheet
