@@ -390,7 +390,7 @@ std::string chartPart(const ChartModel& chart, const WorkbookModel& model,
   x.value("c:plotVisOnly", 1).value("c:dispBlanksAs", "gap");
   x.raw("</c:chart>");
   x.raw(
-      "<c:spPr><a:solidFill><a:schemeClr val=\"bg1\"/></a:solidFill>"
+      "<c:spPr><a:solidFill><a:srgbClr val=\"FFFFFF\"/></a:solidFill>"
       "<a:ln><a:solidFill><a:srgbClr val=\"868686\"/></a:solidFill></a:ln></c:spPr>");
   x.raw(
       "<c:printSettings><c:headerFooter/><c:pageMargins b=\"0.75\" l=\"0.7\" r=\"0.7\" "

@@ -89,9 +89,9 @@ std::string stylesPart(const FormatTable& formats) {
   }
   x.raw(
       "<fonts count=\"2\">"
-      "<font><sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/><family val=\"2\"/>"
+      "<font><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/>"
       "<charset val=\"204\"/><scheme val=\"minor\"/></font>"
-      "<font><b/><sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/><family val=\"2\"/>"
+      "<font><b/><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/>"
       "<charset val=\"204\"/><scheme val=\"minor\"/></font>"
       "</fonts>"
       "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
