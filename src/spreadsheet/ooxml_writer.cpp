@@ -90,9 +90,9 @@ std::string stylesPart(const FormatTable& formats) {
   x.raw(
       "<fonts count=\"2\">"
       "<font><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/>"
-      "<charset val=\"204\"/><scheme val=\"minor\"/></font>"
+      "<charset val=\"204\"/></font>"
       "<font><b/><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/>"
-      "<charset val=\"204\"/><scheme val=\"minor\"/></font>"
+      "<charset val=\"204\"/></font>"
       "</fonts>"
       "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
       "<fill><patternFill patternType=\"gray125\"/></fill></fills>");
