@@ -64,12 +64,17 @@ class ExcelReport final : public ReportBuilder {
 
   void Excel(int count, const TextTable& Arr, double OsMin1, double OsMax1, int s) override;
 
+  // Saves the workbooks under `name` instead of the path box's base and the
+  // time stamp (the batch program's --output); empty for the usual name.
+  void setWorkbookName(std::string name) { workbookName_ = std::move(name); }
+
  private:
   xl::AutomationServer& server_;
   ReportHost& host_;
   const Session& session_;
   std::vector<AutomationComponents>& owner_;
   Clock clock_;
+  std::string workbookName_;
 };
 
 }  // namespace vexa

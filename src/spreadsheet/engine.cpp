@@ -1,5 +1,11 @@
 #include "spreadsheet/engine.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <cstring>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -9,6 +15,8 @@
 #include "spreadsheet/entry_rules.h"
 #include "spreadsheet/ooxml_writer.h"
 #include "spreadsheet/package.h"
+
+extern "C" char** environ;
 
 namespace vexa::sheet {
 
@@ -1025,6 +1033,29 @@ xl::ApplicationPtr Engine::attach() {
     running_->options = options_;
   }
   return std::make_shared<ApplicationObject>(running_);
+}
+
+std::string savedPathOf(const xl::Workbook& workbook) {
+  const auto* object = dynamic_cast<const WorkbookObject*>(&workbook);
+  return object == nullptr ? std::string() : object->state()->path;
+}
+
+void openWithDesktop(const std::string& path) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::string program = "xdg-open";
+  std::string argument = path;
+  char* argv[] = {program.data(), argument.data(), nullptr};
+  pid_t child = 0;
+  const int error = posix_spawnp(&child, "xdg-open", &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) {
+    throw std::runtime_error("Книга сохранена в файл \"" + path +
+                             "\", но открыть её не удалось: не запускается xdg-open (" +
+                             std::strerror(error) + ").");
+  }
 }
 
 const WorkbookModel* modelOf(const xl::Workbook& workbook) {

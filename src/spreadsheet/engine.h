@@ -40,4 +40,12 @@ class Engine final : public xl::AutomationServer {
 // that look at what the report built); null for other objects.
 const WorkbookModel* modelOf(const xl::Workbook& workbook);
 
+// The file a workbook object of this engine was last saved to, also after it
+// was closed; empty when it never was.
+std::string savedPathOf(const xl::Workbook& workbook);
+
+// Opens a file in the desktop's default application (xdg-open), without
+// waiting for it. Raises when the opener cannot be started.
+void openWithDesktop(const std::string& path);
+
 }  // namespace vexa::sheet
