@@ -1,0 +1,58 @@
+// vexa-chart-report: Open and Start on export files from the command line,
+// with the window's options as flags; a workbook per file.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "report/excel_report.h"
+#include "spreadsheet/engine.h"
+
+namespace vexa::cli {
+
+struct Options {
+  std::vector<std::string> files;
+  std::optional<std::string> from;  // "YYYY-MM-DD HH:MM:SS"
+  std::optional<std::string> to;
+  bool temperature = true;  // --series, as the window's designed ticks
+  bool humidity = true;
+  bool battery = false;
+  bool light = false;
+  bool log = false;
+  int decimals = 6;
+  std::optional<std::string> output;
+  bool open = false;
+  bool help = false;
+  bool version = false;
+};
+
+// A command line that cannot be run; the text says why.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments (without the program name). Raises UsageError.
+Options parseArguments(const std::vector<std::string>& arguments);
+
+extern const char* const kUsage;
+
+struct Environment {
+  sheet::Opener opener = sheet::openWithDesktop;  // --open
+  Clock clock = localNow;                         // the workbook's time stamp
+};
+
+// Reports every file: the saved workbook's path on `out`, one line per file;
+// the program's messages on `err`, each after the file's name. Returns 0 when
+// every file produced a workbook, 1 when any did not.
+int runBatch(const Options& options, std::ostream& out, std::ostream& err,
+             const Environment& environment = {});
+
+// The whole program: arguments to exit status (2 for a usage error).
+int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   const Environment& environment = {});
+
+}  // namespace vexa::cli
