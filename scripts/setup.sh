@@ -11,7 +11,7 @@ packages=(
   xvfb xauth x11-utils imagemagick
   libreoffice-calc-nogui poppler-utils
   fonts-wine fonts-liberation fonts-dejavu-core
-  xdg-utils dpkg-dev file
+  xdg-utils dpkg-dev file time
 )
 
 run() {
