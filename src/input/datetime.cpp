@@ -7,18 +7,8 @@
 
 namespace vexa {
 
-namespace {
-// "'<text>' is not a valid date and time"
-std::string conversionMessage(std::string_view text) {
-  std::string message(1, '\'');
-  message.append(shortenForMessage(text));
-  message.append("' is not a valid date and time");
-  return message;
-}
-}  // namespace
-
 DateTimeConversionError::DateTimeConversionError(std::string_view text)
-    : std::runtime_error(conversionMessage(text)) {}
+    : std::runtime_error(quotedMessage(text, " is not a valid date and time")) {}
 
 namespace {
 

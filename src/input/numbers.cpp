@@ -8,20 +8,13 @@
 namespace vexa {
 
 namespace {
-std::string numberMessage(std::string_view text) {
-  std::string message(1, '\'');
-  message.append(shortenForMessage(text));
-  message.append("' is not a valid floating point value");
-  return message;
-}
-
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 }  // namespace
 
 NumberConversionError::NumberConversionError(std::string_view text)
-    : std::runtime_error(numberMessage(text)) {}
+    : std::runtime_error(quotedMessage(text, " is not a valid floating point value")) {}
 
 namespace {
 

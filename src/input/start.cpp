@@ -60,6 +60,43 @@ int lineCount(const Session& session) {
   return static_cast<int>(session.List.size());
 }
 
+// The fields of a line after its first, one after another: each is the head
+// of what is left; the last is the whole rest, not cut at a further comma.
+class Fields {
+ public:
+  explicit Fields(std::string_view line) : rest_(remainder(line)) {}
+  std::string_view next() {
+    const std::string_view field = head(rest_);
+    rest_ = remainder(rest_);
+    return field;
+  }
+  std::string_view last() const { return rest_; }
+
+ private:
+  std::string_view rest_;
+};
+
+// Writes the measured values of one taken line into the next columns of its
+// row: quotes deleted, the heading in Russian, a decimal comma; a value goes
+// in only when its series box is ticked.
+class MeasurementRow {
+ public:
+  MeasurementRow(TextTable& table, int row) : table_(table), row_(row) {}
+  void add(std::string_view field, std::string_view heading, std::string_view russian,
+           bool ticked) {
+    cleanField(buffer_, field, true, heading, russian, true);
+    if (ticked) {
+      table_.set(row_, column_++, buffer_);
+    }
+  }
+
+ private:
+  TextTable& table_;
+  int row_;
+  int column_ = 2;
+  std::string buffer_;
+};
+
 // Climate (3) and temperature (9): one row per line in the window.
 int extractClimate(Session& session, const StartChoices& choices) {
   const int s = 1 + ticked({choices.CheckBox2, choices.CheckBox3, choices.CheckBox4});
@@ -68,7 +105,6 @@ int extractClimate(Session& session, const StartChoices& choices) {
   session.Arr = TextTable(N, s);
   TextTable& Arr = session.Arr;
   std::string stamp;
-  std::string field;
   for (int i = 1; i <= N; ++i) {
     const std::string_view line = session.List[static_cast<std::size_t>(i - 1)];
     timeStampInto(stamp, line);
@@ -81,23 +117,13 @@ int extractClimate(Session& session, const StartChoices& choices) {
     }
     const int r = ++session.countsttr;
     Arr.set(r, 1, stamp);
-    int k = 2;
-    const std::string_view rest1 = remainder(line);
-    cleanField(field, head(rest1), true, "Temperature (C)",
-               twoProbe ? "Температура зонда (°C)" : "Температура (ºС)", true);
-    if (choices.CheckBox2) {
-      Arr.set(r, k++, field);
-    }
-    const std::string_view rest2 = remainder(rest1);
-    cleanField(field, head(rest2), true, "Moisture (%)",
-               twoProbe ? "Температура корпуса (°C)" : "Влажность (%)", true);
-    if (choices.CheckBox3) {
-      Arr.set(r, k++, field);
-    }
-    cleanField(field, remainder(rest2), true, "Battery (Volts)", "Напряжение (В)", true);
-    if (choices.CheckBox4) {
-      Arr.set(r, k, field);
-    }
+    Fields fields(line);
+    MeasurementRow row(Arr, r);
+    row.add(fields.next(), "Temperature (C)",
+            twoProbe ? "Температура зонда (°C)" : "Температура (ºС)", choices.CheckBox2);
+    row.add(fields.next(), "Moisture (%)", twoProbe ? "Температура корпуса (°C)" : "Влажность (%)",
+            choices.CheckBox3);
+    row.add(fields.last(), "Battery (Volts)", "Напряжение (В)", choices.CheckBox4);
   }
   return s;
 }
@@ -111,7 +137,6 @@ int extractClimateLight(Session& session, const StartChoices& choices) {
   session.Arr = TextTable(N, s);
   TextTable& Arr = session.Arr;
   std::string stamp;
-  std::string field;
   for (int i = 1; i <= N; ++i) {
     const std::string_view line = session.List[static_cast<std::size_t>(i - 1)];
     timeStampInto(stamp, line);
@@ -131,26 +156,12 @@ int extractClimateLight(Session& session, const StartChoices& choices) {
     if (i == N) {
       session.OsMax1 = parseDateTime(stamp);
     }
-    int k = 2;
-    const std::string_view rest1 = remainder(line);
-    cleanField(field, head(rest1), true, "Temperature (C)", "Температура (ºС)", true);
-    if (choices.CheckBox2) {
-      Arr.set(r, k++, field);
-    }
-    const std::string_view rest2 = remainder(rest1);
-    cleanField(field, head(rest2), true, "Moisture (%)", "Влажность (%)", true);
-    if (choices.CheckBox3) {
-      Arr.set(r, k++, field);
-    }
-    const std::string_view rest3 = remainder(rest2);
-    cleanField(field, head(rest3), true, "Brightness (lux)", "Освещённость (Лк)", true);
-    if (choices.CheckBox5) {
-      Arr.set(r, k++, field);
-    }
-    cleanField(field, remainder(rest3), true, "Battery(Volts)", "Напряжение (В)", true);
-    if (choices.CheckBox4) {
-      Arr.set(r, k, field);
-    }
+    Fields fields(line);
+    MeasurementRow row(Arr, r);
+    row.add(fields.next(), "Temperature (C)", "Температура (ºС)", choices.CheckBox2);
+    row.add(fields.next(), "Moisture (%)", "Влажность (%)", choices.CheckBox3);
+    row.add(fields.next(), "Brightness (lux)", "Освещённость (Лк)", choices.CheckBox5);
+    row.add(fields.last(), "Battery(Volts)", "Напряжение (В)", choices.CheckBox4);
   }
   return s;
 }
@@ -172,19 +183,18 @@ void extractMotionEvents(Session& session) {
     if (i == N) {
       session.OsMax1 = parseMonthDayYear(field);
     }
-    const std::string_view rest1 = remainder(line);
-    cleanField(field, head(rest1), true, "Time", "Время", false);
+    Fields fields(line);
+    cleanField(field, fields.next(), true, "Time", "Время", false);
     Arr.set(i, 2, field);
-    const std::string_view rest2 = remainder(rest1);
-    cleanField(field, head(rest2), true, "Type", "Тип", false);
+    cleanField(field, fields.next(), true, "Type", "Тип", false);
     field = replaceAll(field, "Armed", "Включён");
     field = replaceAll(field, "Moved", "Сдвиг");
     field = replaceAll(field, "Disarmed", "Выключен");
     Arr.set(i, 3, field);
-    const std::string_view rest3 = remainder(rest2);
-    cleanField(field, head(rest3), true, "Duration(seconds)", "Продолжительность (секунд)", false);
+    cleanField(field, fields.next(), true, "Duration(seconds)", "Продолжительность (секунд)",
+               false);
     Arr.set(i, 4, field);
-    cleanField(field, remainder(rest3), false, "Angle(degrees)", "Угол (градусов)", false);
+    cleanField(field, fields.last(), false, "Angle(degrees)", "Угол (градусов)", false);
     Arr.set(i, 5, field);
   }
 }

@@ -116,4 +116,12 @@ std::string shortenForMessage(std::string_view text, std::size_t maxCodePoints) 
   return out;
 }
 
+std::string quotedMessage(std::string_view text, std::string_view rest) {
+  std::string message(1, '\'');
+  message.append(shortenForMessage(text));
+  message.push_back('\'');
+  message.append(rest);
+  return message;
+}
+
 }  // namespace vexa

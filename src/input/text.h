@@ -41,4 +41,7 @@ int CountPos(std::string_view subtext, std::string_view Text);
 // shows control characters as visible symbols.
 std::string shortenForMessage(std::string_view text, std::size_t maxCodePoints = 100);
 
+// "'<text>'" and `rest`: the form of the conversion errors' messages.
+std::string quotedMessage(std::string_view text, std::string_view rest);
+
 }  // namespace vexa
