@@ -1,71 +1,60 @@
-// Open and Start on an export file without the window, the report written by
-// the program's spreadsheet engine: what the window does, for tests that look
-// at the workbook.
+// A report of an export file without the window, through the batch program's
+// own code: for tests that look at the written workbook.
 #pragma once
 
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "input/open_export.h"
-#include "input/start.h"
-#include "report/excel_report.h"
-#include "spreadsheet/engine.h"
+#include "cli/batch.h"
+#include "input/datetime.h"
 
 namespace vexa::testing {
 
 struct ReportChoices {
-  std::string ticks = "23";  // digits of the ticked CheckBox2..CheckBox7
+  std::string ticks = "23";  // digits of the ticked CheckBox2..CheckBox5; 6 or 7: logarithmic
   std::string decimals = "6";
   std::string from;  // "yyyy-mm-dd hh:nn:ss"; empty: the file's span
   std::string to;
 };
 
-class HeadlessReport final : public OpenObserver, public StartObserver, public ReportHost {
+class HeadlessReport {
  public:
-  // Returns the saved workbook's path; raises what Open, Start or the report raise.
+  // Returns the saved workbook's path (named for 7 January 2021, 15:30:45);
+  // raises with the program's message when no workbook was saved.
   std::string run(const std::string& exportPath, const ReportChoices& choices) {
-    Session session;
-    openExport(exportPath, session, *this);
-    const auto ticked = [&](char box) { return choices.ticks.find(box) != std::string::npos; };
-    values_.Edit1 = exportPath;
-    values_.OpenDialog1FileName = exportPath;
-    values_.CheckBox1 = false;
-    values_.ComboBox1 = choices.decimals;
-    values_.CheckBox2 = ticked('2');
-    values_.CheckBox3 = ticked('3');
-    values_.CheckBox4 = ticked('4');
-    values_.CheckBox5 = ticked('5');
-    values_.CheckBox6 = ticked('6');
-    values_.CheckBox7 = ticked('7');
-    StartChoices start;
-    start.CheckBox2 = values_.CheckBox2;
-    start.CheckBox3 = values_.CheckBox3;
-    start.CheckBox4 = values_.CheckBox4;
-    start.CheckBox5 = values_.CheckBox5;
-    start.start =
-        decodeDateTime(choices.from.empty() ? session.OsMin1 : parseDateTime(choices.from));
-    start.end = decodeDateTime(choices.to.empty() ? session.OsMax1 : parseDateTime(choices.to));
-    sheet::Engine engine(sheet::EngineOptions{});
-    std::vector<AutomationComponents> owner;
-    ExcelReport report(engine, *this, session, owner,
-                       [] { return decodeDateTime(parseDateTime("2021-01-07 15:30:45")); });
-    runStart(session, start, *this, report);
-    const auto dot = exportPath.rfind('.');
-    return exportPath.substr(0, dot) + "-070121_153045.xlsx";
+    static const char* kSeries[] = {"temperature", "humidity", "battery", "light"};
+    std::string series;
+    for (char box = '2'; box <= '5'; ++box) {
+      if (choices.ticks.find(box) != std::string::npos) {
+        series += (series.empty() ? "" : ",") + std::string(kSeries[box - '2']);
+      }
+    }
+    std::vector<std::string> arguments = {"--series", series, "--decimals", choices.decimals};
+    if (choices.ticks.find_first_of("67") != std::string::npos) {
+      arguments.push_back("--log");
+    }
+    if (!choices.from.empty()) {
+      arguments.insert(arguments.end(), {"--from", choices.from});
+    }
+    if (!choices.to.empty()) {
+      arguments.insert(arguments.end(), {"--to", choices.to});
+    }
+    arguments.push_back(exportPath);
+    cli::Environment environment;
+    environment.opener = [](const std::string&) {};
+    environment.clock = [] { return decodeDateTime(parseDateTime("2021-01-07 15:30:45")); };
+    std::ostringstream out;
+    std::ostringstream err;
+    if (cli::runCommandLine(arguments, out, err, environment) != 0) {
+      throw std::runtime_error(err.str());
+    }
+    messages = err.str();
+    std::string path = out.str();
+    return path.substr(0, path.find('\n'));
   }
-  std::vector<std::string> messages;
-
- private:
-  void thinningWarning(const std::string& text) override { messages.push_back(text); }
-  void layoutRecognised(const ExportLayout&) override {}
-  void progressShown(int) override {}
-  void progressMaximum(int) override {}
-  void progressPosition(int) override {}
-  void humidityCleared() override { values_.CheckBox3 = false; }
-  ReportControls controls() override { return values_; }
-  void showMessage(const std::string& text) override { messages.push_back(text); }
-
-  ReportControls values_;
+  std::string messages;
 };
 
 }  // namespace vexa::testing
