@@ -273,9 +273,8 @@ std::string relationships(const std::vector<std::string>& charts) {
 }
 
 std::string graphicFrame(int id, std::string_view name, int relation) {
-  XmlWriter x;
+  XmlWriter x(XmlWriter::kFragment);
   std::string& out = x.str();
-  out.clear();
   x.raw("<xdr:graphicFrame macro=\"\"><xdr:nvGraphicFramePr>");
   x.open("xdr:cNvPr").attribute("id", id).attribute("name", name).closeEmpty();
   x.raw(
@@ -356,10 +355,9 @@ std::string chartPart(const ChartModel& chart, const WorkbookModel& model,
   }
 
   const bool secondary = chart.hasSecondary();
-  const char* style = chart.chartType == -4169                         ? "lineMarker"
-                      : chart.chartType == 74 || chart.chartType == 75 ? "lineMarker"
-                                                                       : "smoothMarker";
-  int index = 0;
+  // Smoothed types (72, 73) draw curves; the others straight lines or markers.
+  const char* style =
+      chart.chartType == 72 || chart.chartType == 73 ? "smoothMarker" : "lineMarker";
   for (int group = 1; group <= (secondary ? 2 : 1); ++group) {
     x.raw("<c:scatterChart>").value("c:scatterStyle", style).value("c:varyColors", 0);
     int position = 0;
@@ -372,11 +370,9 @@ std::string chartPart(const ChartModel& chart, const WorkbookModel& model,
       }
       ++position;
     }
-    index = position;
     x.value("c:axId", kAxisIds[group - 1][0]).value("c:axId", kAxisIds[group - 1][1]);
     x.raw("</c:scatterChart>");
   }
-  (void)index;
 
   const std::string timeFormat = sourceFormat(chart, model);
   writeAxis(x, chart, {1, 1}, false, timeFormat);
@@ -444,8 +440,7 @@ std::string ChartPartWriter::addWorksheetDrawing(const SheetModel& sheet,
                                                  const WorkbookModel& model,
                                                  std::vector<PackagePart>& parts,
                                                  ContentTypes& types) {
-  XmlWriter anchors;
-  anchors.str().clear();
+  XmlWriter anchors(XmlWriter::kFragment);
   std::vector<const ChartModel*> charts;
   int relation = 0;
   for (const EmbeddedChart& embedded : sheet.charts) {
@@ -466,8 +461,7 @@ std::string ChartPartWriter::addChartSheetDrawing(const SheetModel& sheet,
                                                   const WorkbookModel& model,
                                                   std::vector<PackagePart>& parts,
                                                   ContentTypes& types) {
-  XmlWriter anchors;
-  anchors.str().clear();
+  XmlWriter anchors(XmlWriter::kFragment);
   anchors.raw("<xdr:absoluteAnchor><xdr:pos x=\"0\" y=\"0\"/>");
   anchors.raw("<xdr:ext cx=\"9294091\" cy=\"6003636\"/>");
   anchors.raw(graphicFrame(2, sheet.name, 1)).raw("</xdr:absoluteAnchor>");

@@ -95,8 +95,10 @@ void appendNumber(std::string& out, double value) {
   out.append(buffer, result.ptr);
 }
 
-XmlWriter::XmlWriter() {
-  out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+XmlWriter::XmlWriter(Start start) {
+  if (start == kDocument) {
+    out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+  }
 }
 
 XmlWriter& XmlWriter::open(std::string_view name) {

@@ -20,7 +20,9 @@ void appendNumber(std::string& out, double value);
 
 class XmlWriter {
  public:
-  XmlWriter();  // starts with the XML declaration
+  enum Start { kDocument, kFragment };
+  // A document starts with the XML declaration; a fragment has none.
+  explicit XmlWriter(Start start = kDocument);
 
   // <name  — attributes may follow, then close() or closeEmpty().
   XmlWriter& open(std::string_view name);
