@@ -6,10 +6,13 @@
 #include "input/formats.h"
 #include "input/loading.h"
 #include "input/messages.h"
+#include "support/error_text.h"
 #include "support/temp_files.h"
 
 namespace vexa {
 namespace {
+
+using testing::errorOf;
 
 struct RecordingObserver final : OpenObserver {
   std::vector<std::string> events;
@@ -118,15 +121,6 @@ TEST_F(OpenExportTest, MotionEventsAreNotScanned) {
   EXPECT_EQ(layout.count, kMotionEvents);
   EXPECT_EQ(session.OsMin1, 3.0);
   EXPECT_EQ(session.datc, 4);  // kept for layouts without pairs
-}
-
-std::string errorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "no error";
 }
 
 TEST_F(OpenExportTest, FailuresEndOpenWithTheirOwnTexts) {

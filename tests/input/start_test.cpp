@@ -4,6 +4,7 @@
 
 #include "input/formats.h"
 #include "input/messages.h"
+#include "support/error_text.h"
 #include "support/recording_report_builder.h"
 
 namespace vexa {
@@ -54,12 +55,7 @@ class StartTest : public ::testing::Test {
   }
   void start() { runStart(session, choices, observer, builder); }
   std::string failure() {
-    try {
-      start();
-    } catch (const std::exception& error) {
-      return error.what();
-    }
-    return "no error";
+    return testing::errorOf([this] { start(); });
   }
   const testing::ExcelCall& call() const { return builder.calls.at(0); }
 

@@ -4,12 +4,15 @@
 #include <QXmlStreamReader>
 
 #include "spreadsheet/xml.h"
+#include "support/error_text.h"
 #include "support/headless_report.h"
 #include "support/temp_files.h"
 #include "support/xlsx_reader.h"
 
 namespace vexa::sheet {
 namespace {
+
+using testing::errorOf;
 
 using testing::occurrences;
 
@@ -187,14 +190,6 @@ class ChartMembersTest : public ::testing::Test {
     book = app->Workbooks()->Add();
     sheet = app->Sheets(2);
     chart = book->Charts()->Add(nullptr, sheet, 1);
-  }
-  std::string errorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const std::exception& error) {
-      return error.what();
-    }
-    return "no error";
   }
   Engine engine;
   xl::ApplicationPtr app;

@@ -6,11 +6,14 @@
 #include <QXmlStreamReader>
 #include <filesystem>
 
+#include "support/error_text.h"
 #include "support/temp_files.h"
 #include "support/xlsx_reader.h"
 
 namespace vexa::sheet {
 namespace {
+
+using testing::errorOf;
 
 using testing::occurrences;
 using testing::readPackage;
@@ -34,14 +37,6 @@ class EngineTest : public ::testing::Test {
   }
   std::string codeOf(int sheet, int row, int column) {
     return modelOf(*book)->formats.code(formatOf(sheet, row, column).numberFormat);
-  }
-  std::string errorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const std::exception& error) {
-      return error.what();
-    }
-    return "no error";
   }
 
   testing::TempDir dir;
