@@ -9,15 +9,6 @@
 namespace vexa::bench {
 namespace {
 
-struct Quiet final : OpenObserver, StartObserver {
-  void thinningWarning(const std::string&) override {}
-  void layoutRecognised(const ExportLayout&) override {}
-  void progressShown(int) override {}
-  void progressMaximum(int) override {}
-  void progressPosition(int) override {}
-  void humidityCleared() override {}
-};
-
 struct NoReport final : ReportBuilder {
   void Excel(int, const TextTable& Arr, double, double, int) override {
     benchmark::DoNotOptimize(Arr.rows());
@@ -25,7 +16,7 @@ struct NoReport final : ReportBuilder {
 };
 
 void runExtraction(benchmark::State& state, ExportKind kind, std::size_t lines, int series) {
-  Quiet quiet;
+  SilentWindow quiet;
   Session session;
   openExport(exportFile(kind, lines, series), session, quiet);
   StartChoices choices;

@@ -7,14 +7,9 @@
 namespace vexa::bench {
 namespace {
 
-struct QuietObserver final : OpenObserver {
-  void thinningWarning(const std::string&) override {}
-  void layoutRecognised(const ExportLayout&) override {}
-};
-
 void runOpen(benchmark::State& state, ExportKind kind, std::size_t lines, int series) {
   const std::string path = exportFile(kind, lines, series);
-  QuietObserver observer;
+  SilentWindow observer;
   for (auto _ : state) {
     Session session;
     openExport(path, session, observer);

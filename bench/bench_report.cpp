@@ -13,20 +13,8 @@
 namespace vexa::bench {
 namespace {
 
-struct Host final : OpenObserver, StartObserver, ReportHost {
-  ReportControls values;
-  void thinningWarning(const std::string&) override {}
-  void layoutRecognised(const ExportLayout&) override {}
-  void progressShown(int) override {}
-  void progressMaximum(int) override {}
-  void progressPosition(int) override {}
-  void humidityCleared() override { values.CheckBox3 = false; }
-  ReportControls controls() override { return values; }
-  void showMessage(const std::string&) override {}
-};
-
 void runReport(benchmark::State& state, ExportKind kind, std::size_t lines, int series) {
-  Host host;
+  SilentWindow host;
   Session session;
   const std::string path = exportFile(kind, lines, series);
   openExport(path, session, host);

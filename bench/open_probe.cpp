@@ -6,19 +6,12 @@
 
 #include "input/open_export.h"
 
-namespace {
-struct QuietObserver final : vexa::OpenObserver {
-  void thinningWarning(const std::string&) override {}
-  void layoutRecognised(const vexa::ExportLayout&) override {}
-};
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc != 2) {
     return 2;
   }
   vexa::Session session;
-  QuietObserver observer;
+  vexa::bench::SilentWindow observer;
   try {
     vexa::openExport(argv[1], session, observer);
   } catch (const std::exception& error) {
