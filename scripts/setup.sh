@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  libzip-dev zipcmp zipmerge ziptool
+  libzip-dev zipcmp zipmerge ziptool libdeflate-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick
   libreoffice-calc-nogui poppler-utils

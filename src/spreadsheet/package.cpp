@@ -1,15 +1,19 @@
 #include "spreadsheet/package.h"
 
 #include <fcntl.h>
+#include <libdeflate.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zip.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace vexa::sheet {
 
@@ -46,14 +50,102 @@ std::string reasonOf(int error) {
   }
 }
 
-struct ZipSourceDeleter {
-  void operator()(zip_source_t* source) const { zip_source_free(source); }
+[[noreturn]] void packageFailure(std::string_view reason) {
+  throw std::runtime_error("Не удалось собрать файл книги: " + std::string(reason) + ".");
+}
+
+void put16(std::string& out, std::uint32_t value) {
+  out.push_back(static_cast<char>(value & 0xFF));
+  out.push_back(static_cast<char>((value >> 8) & 0xFF));
+}
+
+void put32(std::string& out, std::uint32_t value) {
+  put16(out, value & 0xFFFF);
+  put16(out, value >> 16);
+}
+
+// One part as it goes into the package.
+struct PackedPart {
+  std::string data;  // deflated, or the part's own bytes when stored
+  std::size_t size = 0;
+  bool deflated = false;
+  std::uint32_t crc = 0;
 };
 
-[[noreturn]] void zipFailure(zip_error_t* error) {
-  const std::string text = zip_error_strerror(error);
-  zip_error_fini(error);
-  throw std::runtime_error("Не удалось собрать файл книги: " + text + ".");
+struct CompressorDeleter {
+  void operator()(libdeflate_compressor* compressor) const {
+    libdeflate_free_compressor(compressor);
+  }
+};
+using Compressor = std::unique_ptr<libdeflate_compressor, CompressorDeleter>;
+
+void pack(std::string content, libdeflate_compressor* compressor, PackedPart& packed) {
+  packed.size = content.size();
+  packed.crc = libdeflate_crc32(0, content.data(), content.size());
+  if (!content.empty()) {
+    packed.data.resize(libdeflate_deflate_compress_bound(compressor, content.size()));
+    const std::size_t size = libdeflate_deflate_compress(compressor, content.data(), content.size(),
+                                                         packed.data.data(), packed.data.size());
+    if (size > 0 && size < content.size()) {
+      packed.data.resize(size);
+      packed.deflated = true;
+      return;
+    }
+  }
+  packed.data = std::move(content);  // stored: deflate would not make it smaller
+}
+
+// Builds and packs every part on up to `threads` threads: the parts that are
+// built here first (the sheets and charts, the large ones), then the others,
+// the largest first.
+std::vector<PackedPart> packAll(const std::vector<PackagePart>& parts, int level,
+                                unsigned threads) {
+  std::vector<std::size_t> order(parts.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    order[i] = i;
+  }
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const bool builtA = static_cast<bool>(parts[a].build);
+    const bool builtB = static_cast<bool>(parts[b].build);
+    if (builtA != builtB) {
+      return builtA;
+    }
+    return parts[a].content.size() > parts[b].content.size();
+  });
+  std::vector<PackedPart> packed(parts.size());
+  std::atomic<std::size_t> next{0};
+  std::mutex failureLock;
+  std::exception_ptr failure;
+  const auto work = [&] {
+    try {
+      Compressor compressor(libdeflate_alloc_compressor(level));
+      if (!compressor) {
+        throw std::bad_alloc();
+      }
+      for (std::size_t i = next++; i < order.size(); i = next++) {
+        const PackagePart& part = parts[order[i]];
+        pack(part.build ? part.build() : part.content, compressor.get(), packed[order[i]]);
+      }
+    } catch (...) {
+      const std::lock_guard<std::mutex> lock(failureLock);
+      if (!failure) {
+        failure = std::current_exception();
+      }
+      next = order.size();  // the others stop too
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < threads; ++t) {
+    helpers.emplace_back(work);
+  }
+  work();
+  for (std::thread& helper : helpers) {
+    helper.join();
+  }
+  if (failure) {
+    std::rethrow_exception(failure);
+  }
+  return packed;
 }
 
 }  // namespace
@@ -62,55 +154,94 @@ SaveError::SaveError(std::string_view path, std::string_view reason)
     : std::runtime_error(saveMessage(path, reason)) {}
 
 std::string zipPackage(const std::vector<PackagePart>& parts, int level) {
-  zip_error_t error;
-  zip_error_init(&error);
-  std::unique_ptr<zip_source_t, ZipSourceDeleter> buffer(
-      zip_source_buffer_create(nullptr, 0, 0, &error));
-  if (!buffer) {
-    zipFailure(&error);
+  if (level < 1 || level > 12) {
+    packageFailure("недопустимая степень сжатия " + std::to_string(level));
   }
-  zip_t* archive = zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error);
-  if (archive == nullptr) {
-    zipFailure(&error);
+  if (parts.size() >= 0xFFFFu) {
+    packageFailure("слишком много частей");
   }
-  zip_source_keep(buffer.get());  // the bytes are read back after the archive closes
+  std::size_t built = 0;
   for (const PackagePart& part : parts) {
-    zip_source_t* data = zip_source_buffer(archive, part.content.data(), part.content.size(), 0);
-    const zip_int64_t index =
-        data == nullptr ? -1 : zip_file_add(archive, part.name.c_str(), data, ZIP_FL_ENC_UTF_8);
-    if (index < 0) {
-      if (data != nullptr) {
-        zip_source_free(data);
-      }
-      zip_error_set(&error, zip_error_code_zip(zip_get_error(archive)), 0);
-      zip_discard(archive);
-      zipFailure(&error);
-    }
-    zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE,
-                             static_cast<zip_uint32_t>(level));
+    built += part.build ? 1 : 0;
   }
-  if (zip_close(archive) != 0) {
-    zip_error_set(&error, zip_error_code_zip(zip_get_error(archive)), 0);
-    zip_discard(archive);
-    zipFailure(&error);
-  }
+  // A thread for each part that is built here, as far as the cores go.
+  const unsigned threads = std::clamp(static_cast<unsigned>(built), 1u,
+                                      std::max(std::thread::hardware_concurrency(), 1u));
+  const std::vector<PackedPart> packed = packAll(parts, level, threads);
 
-  zip_source_t* source = buffer.get();
+  // Entries dated 1980-01-01 00:00, the earliest a zip can hold, as the
+  // spreadsheet writes them.
+  constexpr std::uint32_t kDosTime = 0;
+  constexpr std::uint32_t kDosDate = (1 << 5) | 1;
+  std::size_t expected = 22;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    expected += packed[i].data.size() + 2 * parts[i].name.size() + 76;
+  }
   std::string bytes;
-  if (zip_source_open(source) == 0) {
-    zip_source_seek(source, 0, SEEK_END);
-    const zip_int64_t size = zip_source_tell(source);
-    zip_source_seek(source, 0, SEEK_SET);
-    bytes.resize(static_cast<std::size_t>(std::max<zip_int64_t>(size, 0)));
-    const zip_int64_t read = zip_source_read(source, bytes.data(), bytes.size());
-    zip_source_close(source);
-    if (read != size) {
-      bytes.clear();
+  bytes.reserve(expected);
+  std::string directory;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const PackagePart& part = parts[i];
+    const PackedPart& p = packed[i];
+    if (p.size >= 0xFFFFFFFFu || part.name.size() > 0xFFFFu) {
+      packageFailure("часть " + part.name + " слишком велика");
     }
+    if (bytes.size() >= 0xFFFFFFFFu - p.data.size() - part.name.size() - 30) {
+      packageFailure("книга больше 4 ГБ");
+    }
+    const auto offset = static_cast<std::uint32_t>(bytes.size());
+    const std::uint32_t method = p.deflated ? 8 : 0;
+    const auto packedSize = static_cast<std::uint32_t>(p.data.size());
+    const auto size = static_cast<std::uint32_t>(p.size);
+    const auto nameSize = static_cast<std::uint32_t>(part.name.size());
+
+    put32(bytes, 0x04034B50);  // local file header
+    put16(bytes, 20);          // version needed: 2.0, deflate
+    put16(bytes, 0);           // flags
+    put16(bytes, method);
+    put16(bytes, kDosTime);
+    put16(bytes, kDosDate);
+    put32(bytes, p.crc);
+    put32(bytes, packedSize);
+    put32(bytes, size);
+    put16(bytes, nameSize);
+    put16(bytes, 0);  // extra field
+    bytes += part.name;
+    bytes += p.data;
+
+    put32(directory, 0x02014B50);  // central directory header
+    put16(directory, 20);          // made by: 2.0, MS-DOS
+    put16(directory, 20);
+    put16(directory, 0);
+    put16(directory, method);
+    put16(directory, kDosTime);
+    put16(directory, kDosDate);
+    put32(directory, p.crc);
+    put32(directory, packedSize);
+    put32(directory, size);
+    put16(directory, nameSize);
+    put16(directory, 0);  // extra field
+    put16(directory, 0);  // comment
+    put16(directory, 0);  // disk
+    put16(directory, 0);  // internal attributes
+    put32(directory, 0);  // external attributes
+    put32(directory, offset);
+    directory += part.name;
   }
-  if (bytes.empty()) {
-    throw std::runtime_error("Не удалось собрать файл книги.");
+  if (bytes.size() + directory.size() >= 0xFFFFFFFFu) {
+    packageFailure("книга больше 4 ГБ");
   }
+  const auto directoryOffset = static_cast<std::uint32_t>(bytes.size());
+  const auto directorySize = static_cast<std::uint32_t>(directory.size());
+  bytes += directory;
+  put32(bytes, 0x06054B50);  // end of central directory
+  put16(bytes, 0);
+  put16(bytes, 0);
+  put16(bytes, static_cast<std::uint32_t>(parts.size()));
+  put16(bytes, static_cast<std::uint32_t>(parts.size()));
+  put32(bytes, directorySize);
+  put32(bytes, directoryOffset);
+  put16(bytes, 0);  // comment
   return bytes;
 }
 

@@ -2,6 +2,7 @@
 // failed or interrupted save never leaves a half-written file behind.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,6 +13,10 @@ namespace vexa::sheet {
 struct PackagePart {
   std::string name;     // path inside the package, "xl/workbook.xml"
   std::string content;  // the part's bytes
+  // Builds the bytes instead, while the package is assembled: the large
+  // parts (sheets, charts) are built and deflated side by side on the
+  // machine's cores. It may only read what it was given.
+  std::function<std::string()> build = {};
 };
 
 // A save that failed; the text names the file and the reason.
@@ -20,7 +25,9 @@ class SaveError : public std::runtime_error {
   SaveError(std::string_view path, std::string_view reason);
 };
 
-// The parts as a zip package (deflated at `level`, 1 fastest to 9 smallest).
+// The parts as a zip package, in their order: each deflated at `level`
+// (1 fastest to 12 smallest), or stored where deflate would not make it
+// smaller.
 std::string zipPackage(const std::vector<PackagePart>& parts, int level);
 
 // Writes `bytes` to `path` through a temporary file in the same folder and a
