@@ -38,7 +38,7 @@ void BM_Workbook32000x5(benchmark::State& state) {
   const TextTable table = climateTable(rows);
   const auto folder = std::filesystem::temp_directory_path();
   const std::string base = (folder / "vexa-bench-workbook").string();
-  sheet::Engine engine(sheet::EngineOptions{{}, static_cast<int>(state.range(0))});
+  sheet::Engine engine(sheet::EngineOptions{.deflateLevel = static_cast<int>(state.range(0))});
   for (auto _ : state) {
     const auto app = engine.attach();
     const auto book = app->Workbooks()->Add();

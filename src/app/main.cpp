@@ -21,15 +21,14 @@ int main(int argc, char* argv[]) {
 
   vexa::QtUserDialogs dialogs;
   // The spreadsheet application: "visible" opens the saved workbook on the desktop.
-  vexa::sheet::Engine spreadsheet(vexa::sheet::EngineOptions{
-      [&dialogs](const std::string& path) {
+  vexa::sheet::Engine spreadsheet(
+      vexa::sheet::EngineOptions{.opener = [&dialogs](const std::string& path) {
         if (!dialogs.openUrl(QFile::decodeName(QByteArray::fromStdString(path)))) {
           throw std::runtime_error("Книга сохранена в файл \"" + path +
                                    "\", но открыть её не удалось: на компьютере не найдено "
                                    "приложение для файлов .xlsx.");
         }
-      },
-      1});
+      }});
   vexa::TForm1 Form1(dialogs);
   Form1.useSpreadsheet(spreadsheet);
   vexa::TForm2 Form2(dialogs);

@@ -219,7 +219,7 @@ Options parseArguments(const std::vector<std::string>& arguments) {
 
 int runBatch(const Options& options, std::ostream& out, std::ostream& err,
              const Environment& environment) {
-  sheet::Engine engine(sheet::EngineOptions{environment.opener, 1, false});
+  sheet::Engine engine(sheet::EngineOptions{environment.opener});
   bool allSaved = true;
   for (const std::string& file : options.files) {
     allSaved = reportFile(file, options, engine, out, err, environment) && allSaved;

@@ -76,36 +76,99 @@ void writeRich(XmlWriter& x, std::string_view text, bool rotated) {
   x.raw("</a:t></a:r></a:p></c:rich></c:tx>");
 }
 
-void writeNumberCache(XmlWriter& x, const WorkbookModel& model, const SheetBlock& block) {
-  const int count =
-      (block.lastRow - block.firstRow + 1) * (block.lastColumn - block.firstColumn + 1);
-  x.raw("<c:numCache><c:formatCode>General</c:formatCode>");
-  x.value("c:ptCount", count);
-  std::string& out = x.str();
-  int index = 0;
+const std::string& numberFormatOf(const WorkbookModel& model, const Cell& cell) {
+  return model.formats.code(model.formats.at(cell.format).numberFormat);
+}
+
+// The cached values of a block, as the chart shows them until its reader
+// recalculates: the numbers of the block's cells in order (blanks and texts
+// are gaps), under the number format of the first of them.
+void appendNumberCache(std::string& out, const WorkbookModel& model, const SheetBlock& block) {
+  const auto sheet = model.sheetNamed(block.sheet);
+  const long long count = static_cast<long long>(block.lastRow - block.firstRow + 1) *
+                          (block.lastColumn - block.firstColumn + 1);
+  std::string_view format = "General";
+  if (sheet) {
+    for (int r = block.firstRow; r <= block.lastRow && format == "General"; ++r) {
+      for (int c = block.firstColumn; c <= block.lastColumn; ++c) {
+        const Cell* cell = sheet->cells.find(r, c);
+        if (cell != nullptr && cell->kind == Cell::Kind::Number) {
+          format = numberFormatOf(model, *cell);
+          break;
+        }
+      }
+    }
+  }
+  out += "<c:numCache><c:formatCode>";
+  appendEscapedText(out, format);
+  out += "</c:formatCode><c:ptCount val=\"";
+  appendInteger(out, count);
+  out += "\"/>";
+  if (!sheet) {
+    out += "</c:numCache>";
+    return;
+  }
+  long long index = 0;
   for (int r = block.firstRow; r <= block.lastRow; ++r) {
     for (int c = block.firstColumn; c <= block.lastColumn; ++c, ++index) {
-      const Cell* cell = cellAt(model, block.sheet, r, c);
+      const Cell* cell = sheet->cells.find(r, c);
       if (cell == nullptr || cell->kind != Cell::Kind::Number) {
-        continue;  // blanks and texts are gaps
+        continue;
       }
       out += "<c:pt idx=\"";
-      out += std::to_string(index);
+      appendInteger(out, index);
       out += "\"><c:v>";
       appendNumber(out, cell->number);
       out += "</c:v></c:pt>";
     }
   }
-  x.raw("</c:numCache>");
+  out += "</c:numCache>";
 }
 
-void writeNumberReference(XmlWriter& x, const char* element, const WorkbookModel& model,
-                          const SheetBlock& block, const ChartWriteOptions& options) {
-  x.open(element).close().raw("<c:numRef><c:f>").text(blockFormula(block)).raw("</c:f>");
-  if (options.cachedValues) {
-    writeNumberCache(x, model, block);
+// Writes the number references of a chart's series with their caches. A block
+// that several series share (the time column of the climate charts) is
+// cached once and copied.
+class NumberReferences {
+ public:
+  explicit NumberReferences(const WorkbookModel& model) : model_(model) {}
+
+  void write(XmlWriter& x, const char* element, const SheetBlock& block) {
+    x.open(element).close().raw("<c:numRef><c:f>").text(blockFormula(block)).raw("</c:f>");
+    std::string& out = x.str();
+    const auto key = std::make_tuple(block.sheet, block.firstRow, block.firstColumn, block.lastRow,
+                                     block.lastColumn);
+    const auto found = written_.find(key);
+    if (found == written_.end()) {
+      const std::size_t start = out.size();
+      appendNumberCache(out, model_, block);
+      written_.emplace(key, std::make_pair(start, out.size() - start));
+    } else {
+      const auto [start, length] = found->second;
+      out.reserve(out.size() + length);  // the copy's source stays in place
+      out.append(out.data() + start, length);
+    }
+    x.raw("</c:numRef>").end(element);
   }
-  x.raw("</c:numRef>").end(element);
+
+ private:
+  const WorkbookModel& model_;
+  // Where each block's cache already stands in the part: (start, length).
+  std::map<std::tuple<std::string, int, int, int, int>, std::pair<std::size_t, std::size_t>>
+      written_;
+};
+
+// The size of a chart part, nearly: room for its caches' points.
+std::size_t expectedChartSize(const ChartModel& chart) {
+  std::size_t points = 0;
+  for (const auto& series : chart.series) {
+    for (const auto* block : {&series->xValues, &series->values}) {
+      if (!series->deleted && block->has_value()) {
+        points += static_cast<std::size_t>((*block)->lastRow - (*block)->firstRow + 1) *
+                  static_cast<std::size_t>((*block)->lastColumn - (*block)->firstColumn + 1);
+      }
+    }
+  }
+  return 16384 + points * 48;
 }
 
 const char* markerSymbol(int style) {
@@ -139,7 +202,7 @@ const char* markerSymbol(int style) {
 }
 
 void writeSeries(XmlWriter& x, const ChartModel& chart, const ChartSeries& series, int index,
-                 const WorkbookModel& model, const ChartWriteOptions& options) {
+                 const WorkbookModel& model, NumberReferences& references) {
   x.raw("<c:ser>").value("c:idx", index).value("c:order", index);
   if (series.name) {
     x.raw("<c:tx><c:strRef><c:f>").text(blockFormula(*series.name)).raw("</c:f>");
@@ -163,25 +226,47 @@ void writeSeries(XmlWriter& x, const ChartModel& chart, const ChartSeries& serie
     x.raw("<c:marker>").value("c:symbol", symbol).raw("</c:marker>");
   }
   if (series.xValues) {
-    writeNumberReference(x, "c:xVal", model, *series.xValues, options);
+    references.write(x, "c:xVal", *series.xValues);
   }
   if (series.values) {
-    writeNumberReference(x, "c:yVal", model, *series.values, options);
+    references.write(x, "c:yVal", *series.values);
   }
   x.value("c:smooth", chart.chartType == 72 || chart.chartType == 73 ? 1 : 0);
   x.raw("</c:ser>");
 }
 
-// The number format of the time axis follows the cells of the X values.
-std::string sourceFormat(const ChartModel& chart, const WorkbookModel& model) {
+// The number format of the time axis follows the time column: the first
+// cell with a number format in the column of the X values, from their first
+// row down. A window without lines leaves the series without X values; the
+// first column of the block the chart was made from is the time column then,
+// and below its headings it holds the format the time stamps would have had.
+std::string timeColumnFormat(const ChartModel& chart, const WorkbookModel& model) {
+  struct Column {
+    const std::string* sheet;
+    int column;
+    int firstRow;
+  };
+  std::vector<Column> columns;
   for (const auto& series : chart.series) {
-    if (series->deleted || !series->xValues) {
+    if (!series->deleted && series->xValues) {
+      columns.push_back(
+          {&series->xValues->sheet, series->xValues->firstColumn, series->xValues->firstRow});
+    }
+  }
+  if (chart.source) {
+    columns.push_back(
+        {&chart.source->sheet, chart.source->firstColumn, chart.source->firstRow + 1});
+  }
+  for (const Column& at : columns) {
+    const auto sheet = model.sheetNamed(*at.sheet);
+    if (!sheet) {
       continue;
     }
-    const SheetBlock& x = *series->xValues;
-    const Cell* cell = cellAt(model, x.sheet, x.firstRow, x.firstColumn);
-    if (cell != nullptr) {
-      return model.formats.code(model.formats.at(cell->format).numberFormat);
+    for (int r = at.firstRow; r <= sheet->cells.rowCount(); ++r) {
+      const Cell* cell = sheet->cells.find(r, at.column);
+      if (cell != nullptr && model.formats.at(cell->format).numberFormat != 0) {
+        return numberFormatOf(model, *cell);
+      }
     }
   }
   return "General";
@@ -332,9 +417,9 @@ void writeMarker(XmlWriter& x, const char* element, const CellOffset& column,
 
 }  // namespace
 
-std::string chartPart(const ChartModel& chart, const WorkbookModel& model,
-                      const ChartWriteOptions& options) {
+std::string chartPart(const ChartModel& chart, const WorkbookModel& model, double height) {
   XmlWriter x;
+  x.str().reserve(expectedChartSize(chart));
   x.open("c:chartSpace")
       .attribute("xmlns:c", kChartNs)
       .attribute("xmlns:a", kDrawingNs)
@@ -343,18 +428,18 @@ std::string chartPart(const ChartModel& chart, const WorkbookModel& model,
   x.value("c:roundedCorners", 0);
   x.raw("<c:chart>").value("c:autoTitleDeleted", 1).raw("<c:plotArea>");
   if (chart.plotAreaHeight) {
-    // The chart object is 490 points high as the report places it; the plot
-    // area takes its given height from near the top, room left for the legend.
-    const double h = std::min(*chart.plotAreaHeight / 490.0, 0.97);
+    // Only the height the plot area was given, as a share of the chart's
+    // height; its place and width stay automatic, so the reader keeps room
+    // for the legend and the axis titles as the spreadsheet does.
+    const double h = std::min(*chart.plotAreaHeight / height, 1.0);
     x.raw("<c:layout><c:manualLayout>").value("c:layoutTarget", "outer");
-    x.value("c:xMode", "edge").value("c:yMode", "edge");
-    x.value("c:x", 0.06).value("c:y", 0.03).value("c:w", 0.70).value("c:h", h);
-    x.raw("</c:manualLayout></c:layout>");
+    x.value("c:h", h).raw("</c:manualLayout></c:layout>");
   } else {
     x.raw("<c:layout/>");
   }
 
   const bool secondary = chart.hasSecondary();
+  NumberReferences references(model);
   // Smoothed types (72, 73) draw curves; the others straight lines or markers.
   const char* style =
       chart.chartType == 72 || chart.chartType == 73 ? "smoothMarker" : "lineMarker";
@@ -366,7 +451,7 @@ std::string chartPart(const ChartModel& chart, const WorkbookModel& model,
         continue;
       }
       if (series->axisGroup == group) {
-        writeSeries(x, chart, *series, position, model, options);
+        writeSeries(x, chart, *series, position, model, references);
       }
       ++position;
     }
@@ -374,7 +459,7 @@ std::string chartPart(const ChartModel& chart, const WorkbookModel& model,
     x.raw("</c:scatterChart>");
   }
 
-  const std::string timeFormat = sourceFormat(chart, model);
+  const std::string timeFormat = timeColumnFormat(chart, model);
   writeAxis(x, chart, {1, 1}, false, timeFormat);
   writeAxis(x, chart, {2, 1}, false, "General");
   if (secondary) {
@@ -414,13 +499,15 @@ std::string chartSheetPart(bool selected) {
 }
 
 std::string ChartPartWriter::addDrawing(const std::string& anchors,
-                                        const std::vector<const ChartModel*>& charts,
+                                        const std::vector<PlacedChart>& charts,
                                         const WorkbookModel& model, std::vector<PackagePart>& parts,
                                         ContentTypes& types) {
   std::vector<std::string> chartFiles;
-  for (const ChartModel* chart : charts) {
+  for (const PlacedChart& chart : charts) {
     const std::string file = "chart" + std::to_string(++charts_) + ".xml";
-    parts.push_back({"xl/charts/" + file, chartPart(*chart, model, options_)});
+    parts.push_back({"xl/charts/" + file, {}, [&model, chart] {
+                       return chartPart(*chart.chart, model, chart.height);
+                     }});
     types.emplace_back("xl/charts/" + file,
                        "application/vnd.openxmlformats-officedocument.drawingml.chart+xml");
     chartFiles.push_back(file);
@@ -440,19 +527,24 @@ std::string ChartPartWriter::addWorksheetDrawing(const SheetModel& sheet,
                                                  const WorkbookModel& model,
                                                  std::vector<PackagePart>& parts,
                                                  ContentTypes& types) {
+  // Each chart hangs from the cell under its top left corner and keeps its
+  // size in points, whatever the widths of the columns it covers: those
+  // depend on the reader's fonts.
   XmlWriter anchors(XmlWriter::kFragment);
-  std::vector<const ChartModel*> charts;
+  std::vector<PlacedChart> charts;
   int relation = 0;
   for (const EmbeddedChart& embedded : sheet.charts) {
-    charts.push_back(embedded.chart.get());
+    charts.push_back({embedded.chart.get(), embedded.height});
     ++relation;
-    anchors.raw("<xdr:twoCellAnchor editAs=\"oneCell\">");
+    anchors.raw("<xdr:oneCellAnchor>");
     writeMarker(anchors, "from", locate(embedded.left, true, sheet),
                 locate(embedded.top, false, sheet));
-    writeMarker(anchors, "to", locate(embedded.left + embedded.width, true, sheet),
-                locate(embedded.top + embedded.height, false, sheet));
+    anchors.open("xdr:ext")
+        .attribute("cx", std::to_string(std::llround(embedded.width * kEmuPerPoint)))
+        .attribute("cy", std::to_string(std::llround(embedded.height * kEmuPerPoint)))
+        .closeEmpty();
     anchors.raw(graphicFrame(relation + 1, embedded.name, relation));
-    anchors.raw("</xdr:twoCellAnchor>");
+    anchors.raw("</xdr:oneCellAnchor>");
   }
   return addDrawing(anchors.str(), charts, model, parts, types);
 }
@@ -461,11 +553,19 @@ std::string ChartPartWriter::addChartSheetDrawing(const SheetModel& sheet,
                                                   const WorkbookModel& model,
                                                   std::vector<PackagePart>& parts,
                                                   ContentTypes& types) {
+  // The chart fills the sheet's page.
+  constexpr long long kWidth = 9294091;
+  constexpr long long kHeight = 6003636;
   XmlWriter anchors(XmlWriter::kFragment);
   anchors.raw("<xdr:absoluteAnchor><xdr:pos x=\"0\" y=\"0\"/>");
-  anchors.raw("<xdr:ext cx=\"9294091\" cy=\"6003636\"/>");
+  anchors.open("xdr:ext")
+      .attribute("cx", std::to_string(kWidth))
+      .attribute("cy", std::to_string(kHeight))
+      .closeEmpty();
   anchors.raw(graphicFrame(2, sheet.name, 1)).raw("</xdr:absoluteAnchor>");
-  return addDrawing(anchors.str(), {sheet.chart.get()}, model, parts, types);
+  return addDrawing(anchors.str(),
+                    {{sheet.chart.get(), static_cast<double>(kHeight) / kEmuPerPoint}}, model,
+                    parts, types);
 }
 
 }  // namespace vexa::sheet

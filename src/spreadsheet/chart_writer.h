@@ -13,15 +13,8 @@ namespace vexa::sheet {
 
 using ContentTypes = std::vector<std::pair<std::string, std::string>>;  // (part, type)
 
-// Writes chart caches (the points' values) beside the cell references when set.
-struct ChartWriteOptions {
-  bool cachedValues = false;
-};
-
 class ChartPartWriter {
  public:
-  explicit ChartPartWriter(ChartWriteOptions options = {}) : options_(options) {}
-
   // The drawing with a worksheet's embedded charts, and their chart parts;
   // returns the drawing's file name ("drawing1.xml").
   std::string addWorksheetDrawing(const SheetModel& sheet, const WorkbookModel& model,
@@ -32,18 +25,20 @@ class ChartPartWriter {
                                    std::vector<PackagePart>& parts, ContentTypes& types);
 
  private:
-  std::string addDrawing(const std::string& anchors, const std::vector<const ChartModel*>& charts,
+  struct PlacedChart {
+    const ChartModel* chart;
+    double height;  // of the chart object, in points
+  };
+  std::string addDrawing(const std::string& anchors, const std::vector<PlacedChart>& charts,
                          const WorkbookModel& model, std::vector<PackagePart>& parts,
                          ContentTypes& types);
-
-  ChartWriteOptions options_;
   int drawings_ = 0;
   int charts_ = 0;
 };
 
-// The chart part of one chart.
-std::string chartPart(const ChartModel& chart, const WorkbookModel& model,
-                      const ChartWriteOptions& options);
+// The chart part of one chart whose object is `height` points high. Series
+// carry their cells' values as caches beside the references.
+std::string chartPart(const ChartModel& chart, const WorkbookModel& model, double height);
 
 // The part of a chart sheet (its drawing is relationship rId1).
 std::string chartSheetPart(bool selected);

@@ -49,6 +49,7 @@ struct ChartModel {
   std::string name;
   int chartType = 73;  // XY scatter, smoothed lines, no markers
   std::vector<std::shared_ptr<ChartSeries>> series;
+  std::optional<SheetBlock> source;  // the block the chart was last made from
   ChartAxis axes[2][2];  // [group - 1][type - 1]: type 1 the X (time) axis, 2 the value axis
   std::optional<double> plotAreaHeight;  // points
 

@@ -3,10 +3,12 @@
 #include "spreadsheet/engine.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <spawn.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <stdexcept>
 
@@ -17,6 +19,33 @@
 extern "C" char** environ;
 
 namespace vexa::sheet {
+
+namespace {
+
+// The user's full name from the account, or the login name; the program's
+// name when the system knows neither.
+std::string userName() {
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
+    const std::string gecos = found->pw_gecos ? found->pw_gecos : "";
+    const std::string fullName = gecos.substr(0, gecos.find(','));
+    if (!fullName.empty()) {
+      return fullName;
+    }
+    if (found->pw_name && *found->pw_name) {
+      return found->pw_name;
+    }
+  }
+  return std::string(kApplicationName);
+}
+
+}  // namespace
+
+std::int64_t ApplicationState::now() const {
+  return options.clock ? options.clock() : static_cast<std::int64_t>(std::time(nullptr));
+}
 
 void WorkbookState::release() {
   closed = true;
@@ -31,11 +60,11 @@ void WorkbookState::release() {
 }
 
 void WorkbookState::writeTo(const std::string& file) {
+  model.properties.modified = application->now();
   model.ignoreNumberAsText = !application->backgroundChecking || !application->numberAsText;
   model.ignoreInconsistentFormula =
       !application->backgroundChecking || !application->inconsistentFormula;
-  const std::string bytes = zipPackage(workbookParts(model, application->options.chartCaches),
-                                       application->options.deflateLevel);
+  const std::string bytes = zipPackage(workbookParts(model), application->options.deflateLevel);
   writeFileAtomically(file, bytes);
 }
 
@@ -95,6 +124,8 @@ class WorkbooksObject final : public xl::Workbooks {
     auto book = std::make_shared<WorkbookState>();
     book->application = app_.get();
     book->name = "Книга" + std::to_string(++app_->created);
+    book->model.properties.creator = app_->options.author;
+    book->model.properties.created = app_->now();
     for (int i = 1; i <= app_->sheetsInNewWorkbook; ++i) {
       auto sheet = std::make_shared<SheetModel>();
       sheet->name = "Лист" + std::to_string(i);
@@ -221,6 +252,9 @@ xl::ApplicationPtr Engine::attach() {
   if (!running_ || running_->quit) {
     running_ = std::make_shared<ApplicationState>();
     running_->options = options_;
+    if (running_->options.author.empty()) {
+      running_->options.author = userName();
+    }
   }
   return std::make_shared<ApplicationObject>(running_);
 }

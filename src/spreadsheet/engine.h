@@ -3,6 +3,7 @@
 // Russian-language installation, saving real .xlsx files.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,10 +16,14 @@ namespace vexa::sheet {
 // Opens a saved workbook in the desktop's default application.
 using Opener = std::function<void(const std::string& path)>;
 
+// Seconds since 1970-01-01 00:00:00 UTC.
+using UtcClock = std::function<std::int64_t()>;
+
 struct EngineOptions {
-  Opener opener;             // called when the application is made visible
-  int deflateLevel = 1;      // package compression, 1 (fastest) to 9 (smallest)
-  bool chartCaches = false;  // charts carry their points' values beside the references
+  Opener opener{};       // called when the application is made visible
+  int deflateLevel = 1;  // package compression, 1 (fastest) to 12 (smallest)
+  std::string author{};  // the workbooks' creator; empty: the user's name from the system
+  UtcClock clock{};      // creation and save times; empty: the system clock
 };
 
 struct ApplicationState;

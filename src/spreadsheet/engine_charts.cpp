@@ -375,6 +375,7 @@ void ChartObject::SetSourceData(const xl::Range& source, int plotBy) {
     series->deleted = true;
   }
   place_.chart->series.clear();
+  place_.chart->source = SheetBlock{sheet, b.firstRow, b.firstColumn, b.lastRow, b.lastColumn};
   for (int c = b.firstColumn + 1; c <= b.lastColumn; ++c) {
     auto series = std::make_shared<ChartSeries>();
     series->name = SheetBlock{sheet, b.firstRow, c, b.firstRow, c};

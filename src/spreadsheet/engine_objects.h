@@ -31,6 +31,9 @@ struct ApplicationState {
   std::vector<std::shared_ptr<WorkbookState>> workbooks;  // open ones, oldest first
   int created = 0;
 
+  // The time for the workbooks' properties.
+  std::int64_t now() const;
+
   void checkRunning() const {
     if (quit) {
       throw std::runtime_error("Приложение электронных таблиц уже завершило работу.");
@@ -133,16 +136,27 @@ class RangeObject final : public xl::Range, public std::enable_shared_from_this<
     WorkbookModel& model = sheet_->book()->model;
     CellStore& cells = sheet_->sheet()->cells;
     std::map<std::uint32_t, std::uint32_t> changed;  // old format → new format
+    // Neighbouring cells mostly share their format: the last change is kept
+    // at hand.
+    std::uint32_t lastOld = 0;
+    std::uint32_t lastNew = 0;
+    bool any = false;
     for (int r = block_.firstRow; r <= block_.lastRow; ++r) {
+      auto& row = cells.row(r, block_.lastColumn);
       for (int c = block_.firstColumn; c <= block_.lastColumn; ++c) {
-        Cell& cell = cells.at(r, c);
-        auto found = changed.find(cell.format);
-        if (found == changed.end()) {
-          CellFormat f = model.formats.at(cell.format);
-          change(f);
-          found = changed.emplace(cell.format, model.formats.intern(f)).first;
+        Cell& cell = row[static_cast<std::size_t>(c - 1)];
+        if (!any || cell.format != lastOld) {
+          auto found = changed.find(cell.format);
+          if (found == changed.end()) {
+            CellFormat f = model.formats.at(cell.format);
+            change(f);
+            found = changed.emplace(cell.format, model.formats.intern(f)).first;
+          }
+          lastOld = found->first;
+          lastNew = found->second;
+          any = true;
         }
-        cell.format = found->second;
+        cell.format = lastNew;
       }
     }
   }

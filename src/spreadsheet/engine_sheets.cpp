@@ -127,13 +127,14 @@ void RangeObject::setFormulaR1C1Local(const TextTable& values) {
   std::map<std::pair<std::uint32_t, std::string_view>, std::uint32_t> withAutoFormat;
   for (int r = block_.firstRow; r <= block_.lastRow; ++r) {
     const int i = r - block_.firstRow + 1;
+    auto& row = cells.row(r, block_.lastColumn);
     for (int c = block_.firstColumn; c <= block_.lastColumn; ++c) {
       const int j = c - block_.firstColumn + 1;
       // Cells beyond the array are left empty.
       const std::string_view typed =
           i <= values.rows() && j <= values.columns() ? values.at(i, j) : std::string_view();
       LocalEntry entry = readLocalEntry(typed);
-      Cell& cell = cells.at(r, c);
+      Cell& cell = row[static_cast<std::size_t>(c - 1)];
       switch (entry.kind) {
         case LocalEntry::Kind::Empty:
           cell.kind = Cell::Kind::Empty;

@@ -1,7 +1,9 @@
 #include "spreadsheet/ooxml_writer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <ctime>
 
 #include "spreadsheet/chart_writer.h"
 #include "spreadsheet/xml.h"
@@ -201,14 +203,19 @@ bool usedBlock(const CellStore& cells, CellBlock& block) {
   return any;
 }
 
-struct SheetWriteResult {
-  std::string xml;
-  std::size_t textCells = 0;
-};
+// The number of cells holding a text: the uses of the shared strings.
+std::size_t textCellCount(const CellStore& cells) {
+  std::size_t count = 0;
+  for (int r = 1; r <= cells.rowCount(); ++r) {
+    for (const Cell& cell : cells.row(r)) {
+      count += cell.kind == Cell::Kind::Text ? 1 : 0;
+    }
+  }
+  return count;
+}
 
-SheetWriteResult worksheetPart(const WorkbookModel& model, const SheetModel& sheet, bool selected,
-                               int drawingRelation) {
-  SheetWriteResult result;
+std::string worksheetPart(const WorkbookModel& model, const SheetModel& sheet, bool selected,
+                          int drawingRelation) {
   CellBlock used;
   const bool any = usedBlock(sheet.cells, used);
   XmlWriter x;
@@ -241,35 +248,43 @@ SheetWriteResult worksheetPart(const WorkbookModel& model, const SheetModel& she
     x.raw("</cols>");
   }
 
+  // Every row and cell carries its reference, as the spreadsheet writes
+  // them: some readers take a cell without one for an empty cell.
+  std::vector<std::string> columnNames;
+  std::size_t cells = 0;
+  for (int r = 1; r <= sheet.cells.rowCount(); ++r) {
+    cells += sheet.cells.row(r).size();
+    while (columnNames.size() < sheet.cells.row(r).size()) {
+      columnNames.push_back(columnName(static_cast<int>(columnNames.size()) + 1));
+    }
+  }
   std::string& out = x.str();
-  out.reserve(out.size() + static_cast<std::size_t>(sheet.cells.rowCount()) * 160);
+  out.reserve(out.size() + static_cast<std::size_t>(sheet.cells.rowCount()) * 32 + cells * 48);
   out += "<sheetData>";
+  char digits[16];
   for (int r = 1; r <= sheet.cells.rowCount(); ++r) {
     const auto& row = sheet.cells.row(r);
+    const std::string_view rowNumber(digits,
+                                     std::to_chars(digits, digits + sizeof digits, r).ptr - digits);
     bool open = false;
-    int expected = 1;  // a cell in this column may leave out its reference
     for (std::size_t c = 0; c < row.size(); ++c) {
       const Cell& cell = row[c];
       if (cell.blank()) {
         continue;
       }
-      const int column = static_cast<int>(c) + 1;
       if (!open) {
         out += "<row r=\"";
-        out += std::to_string(r);
+        out += rowNumber;
         out += "\">";
         open = true;
       }
-      out += "<c";
-      if (column != expected) {
-        out += " r=\"";
-        out += cellReference(r, column);
-        out += '"';
-      }
-      expected = column + 1;
+      out += "<c r=\"";
+      out += columnNames[c];
+      out += rowNumber;
+      out += '"';
       if (cell.format != 0) {
         out += " s=\"";
-        out += std::to_string(cell.format);
+        appendInteger(out, cell.format);
         out += '"';
       }
       switch (cell.kind) {
@@ -280,9 +295,8 @@ SheetWriteResult worksheetPart(const WorkbookModel& model, const SheetModel& she
           break;
         case Cell::Kind::Text:
           out += " t=\"s\"><v>";
-          out += std::to_string(cell.text);
+          appendInteger(out, cell.text);
           out += "</v></c>";
-          ++result.textCells;
           break;
         case Cell::Kind::Empty:
           out += "/>";
@@ -318,8 +332,7 @@ SheetWriteResult worksheetPart(const WorkbookModel& model, const SheetModel& she
     x.open("drawing").attribute("r:id", "rId" + std::to_string(drawingRelation)).closeEmpty();
   }
   x.end("worksheet");
-  result.xml = std::move(x.str());
-  return result;
+  return std::move(x.str());
 }
 
 std::string relationshipsPart(
@@ -334,6 +347,79 @@ std::string relationshipsPart(
         .closeEmpty();
   }
   x.end("Relationships");
+  return std::move(x.str());
+}
+
+// "2021-01-07T12:30:45Z".
+std::string utcStamp(std::int64_t seconds) {
+  const std::time_t time = static_cast<std::time_t>(seconds);
+  std::tm utc{};
+  gmtime_r(&time, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+std::string corePropertiesPart(const DocumentProperties& properties) {
+  XmlWriter x;
+  x.open("cp:coreProperties")
+      .attribute("xmlns:cp",
+                 "http://schemas.openxmlformats.org/package/2006/metadata/core-properties")
+      .attribute("xmlns:dc", "http://purl.org/dc/elements/1.1/")
+      .attribute("xmlns:dcterms", "http://purl.org/dc/terms/")
+      .attribute("xmlns:dcmitype", "http://purl.org/dc/dcmitype/")
+      .attribute("xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance")
+      .close();
+  x.raw("<dc:creator>").text(properties.creator).raw("</dc:creator>");
+  x.raw("<cp:lastModifiedBy>").text(properties.creator).raw("</cp:lastModifiedBy>");
+  x.raw("<dcterms:created xsi:type=\"dcterms:W3CDTF\">").raw(utcStamp(properties.created));
+  x.raw("</dcterms:created><dcterms:modified xsi:type=\"dcterms:W3CDTF\">");
+  x.raw(utcStamp(properties.modified)).raw("</dcterms:modified>");
+  x.end("cp:coreProperties");
+  return std::move(x.str());
+}
+
+// The application and the sheets by kind, as the spreadsheet lists them.
+std::string appPropertiesPart(const WorkbookModel& model) {
+  std::vector<const std::string*> worksheets;
+  std::vector<const std::string*> chartSheets;
+  for (const auto& sheet : model.sheets) {
+    if (!sheet->removed) {
+      (sheet->chartSheet ? chartSheets : worksheets).push_back(&sheet->name);
+    }
+  }
+  XmlWriter x;
+  x.open("Properties")
+      .attribute("xmlns",
+                 "http://schemas.openxmlformats.org/officeDocument/2006/extended-properties")
+      .attribute("xmlns:vt", "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes")
+      .close();
+  x.raw("<Application>").text(kApplicationName).raw("</Application>");
+  x.raw("<DocSecurity>0</DocSecurity><ScaleCrop>false</ScaleCrop>");
+  const int kinds = (worksheets.empty() ? 0 : 1) + (chartSheets.empty() ? 0 : 1);
+  x.raw("<HeadingPairs>").open("vt:vector").attribute("size", 2 * kinds);
+  x.attribute("baseType", "variant").close();
+  for (const auto& [heading, names] :
+       {std::pair{"Листы", &worksheets}, std::pair{"Диаграммы", &chartSheets}}) {
+    if (!names->empty()) {
+      x.raw("<vt:variant><vt:lpstr>").text(heading).raw("</vt:lpstr></vt:variant>");
+      x.raw("<vt:variant><vt:i4>").raw(std::to_string(names->size()));
+      x.raw("</vt:i4></vt:variant>");
+    }
+  }
+  x.raw("</vt:vector></HeadingPairs><TitlesOfParts>").open("vt:vector");
+  x.attribute("size", static_cast<int>(worksheets.size() + chartSheets.size()));
+  x.attribute("baseType", "lpstr").close();
+  for (const auto* names : {&worksheets, &chartSheets}) {
+    for (const std::string* name : *names) {
+      x.raw("<vt:lpstr>").text(*name).raw("</vt:lpstr>");
+    }
+  }
+  x.raw("</vt:vector></TitlesOfParts>");
+  x.raw(
+      "<LinksUpToDate>false</LinksUpToDate><SharedDoc>false</SharedDoc>"
+      "<HyperlinksChanged>false</HyperlinksChanged>");
+  x.end("Properties");
   return std::move(x.str());
 }
 
@@ -353,13 +439,13 @@ std::string cellReference(int row, int column) {
   return columnName(column) + std::to_string(row);
 }
 
-std::vector<PackagePart> workbookParts(const WorkbookModel& model, bool chartCaches) {
+std::vector<PackagePart> workbookParts(const WorkbookModel& model) {
   std::vector<PackagePart> parts;
   std::vector<std::pair<std::string, std::string>> overrides;  // (part, content type)
   std::vector<std::pair<std::string, std::string>> workbookRelations;
   std::string sheetsXml;
   std::size_t textCells = 0;
-  ChartPartWriter charts(ChartWriteOptions{chartCaches});
+  ChartPartWriter charts;
   int chartsheetNumber = 0;
 
   int worksheetNumber = 0;
@@ -388,9 +474,10 @@ std::vector<PackagePart> workbookParts(const WorkbookModel& model, bool chartCac
       if (!sheet->charts.empty()) {
         drawing = charts.addWorksheetDrawing(*sheet, model, parts, overrides);
       }
-      SheetWriteResult written = worksheetPart(model, *sheet, first, drawing.empty() ? 0 : 1);
-      textCells += written.textCells;
-      parts.push_back({part, std::move(written.xml)});
+      textCells += textCellCount(sheet->cells);
+      parts.push_back({part, {}, [&model, sheet, first, relation = drawing.empty() ? 0 : 1] {
+                         return worksheetPart(model, *sheet, first, relation);
+                       }});
       if (!drawing.empty()) {
         parts.push_back(
             {"xl/worksheets/_rels/sheet" + std::to_string(worksheetNumber) + ".xml.rels",
@@ -427,6 +514,12 @@ std::vector<PackagePart> workbookParts(const WorkbookModel& model, bool chartCac
   overrides.emplace_back(
       "xl/workbook.xml",
       "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml");
+  parts.push_back({"docProps/core.xml", corePropertiesPart(model.properties)});
+  parts.push_back({"docProps/app.xml", appPropertiesPart(model)});
+  overrides.emplace_back("docProps/core.xml",
+                         "application/vnd.openxmlformats-package.core-properties+xml");
+  overrides.emplace_back("docProps/app.xml",
+                         "application/vnd.openxmlformats-officedocument.extended-properties+xml");
 
   XmlWriter types;
   types.open("Types")
@@ -447,7 +540,13 @@ std::vector<PackagePart> workbookParts(const WorkbookModel& model, bool chartCac
   root.raw(
       "<Relationship Id=\"rId1\" "
       "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-      "officeDocument\" Target=\"xl/workbook.xml\"/>");
+      "officeDocument\" Target=\"xl/workbook.xml\"/>"
+      "<Relationship Id=\"rId2\" "
+      "Type=\"http://schemas.openxmlformats.org/package/2006/relationships/metadata/"
+      "core-properties\" Target=\"docProps/core.xml\"/>"
+      "<Relationship Id=\"rId3\" "
+      "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+      "extended-properties\" Target=\"docProps/app.xml\"/>");
   root.end("Relationships");
 
   parts.insert(parts.begin(), {"_rels/.rels", std::move(root.str())});

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "spreadsheet/package.h"
@@ -16,8 +17,12 @@ std::string columnName(int column);
 // "B3" for row 3, column 2.
 std::string cellReference(int row, int column);
 
-// Every part of the workbook's package, [Content_Types].xml first; the charts
-// carry cached values when `chartCaches` is set.
-std::vector<PackagePart> workbookParts(const WorkbookModel& model, bool chartCaches = false);
+// The application that writes the workbooks, as their properties name it.
+inline constexpr std::string_view kApplicationName = "Vexa_Сhart";
+
+// Every part of the workbook's package, [Content_Types].xml first. The
+// sheets and charts are built when the package is assembled: `model` must
+// stay unchanged until then.
+std::vector<PackagePart> workbookParts(const WorkbookModel& model);
 
 }  // namespace vexa::sheet

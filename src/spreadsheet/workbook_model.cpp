@@ -44,14 +44,18 @@ std::uint32_t TextPool::intern(std::string_view text) {
 }
 
 Cell& CellStore::at(int row, int column) {
+  return this->row(row, column)[static_cast<std::size_t>(column - 1)];
+}
+
+std::vector<Cell>& CellStore::row(int row, int columns) {
   if (static_cast<std::size_t>(row) > rows_.size()) {
     rows_.resize(static_cast<std::size_t>(row));
   }
   auto& cells = rows_[static_cast<std::size_t>(row - 1)];
-  if (static_cast<std::size_t>(column) > cells.size()) {
-    cells.resize(static_cast<std::size_t>(column));
+  if (static_cast<std::size_t>(columns) > cells.size()) {
+    cells.resize(static_cast<std::size_t>(columns));
   }
-  return cells[static_cast<std::size_t>(column - 1)];
+  return cells;
 }
 
 const Cell* CellStore::find(int row, int column) const {

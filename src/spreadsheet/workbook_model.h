@@ -97,6 +97,8 @@ struct Cell {
 class CellStore {
  public:
   Cell& at(int row, int column);
+  // The cells of row `row`, at least `columns` of them, for writing a block.
+  std::vector<Cell>& row(int row, int columns);
   const Cell* find(int row, int column) const;
   int rowCount() const { return static_cast<int>(rows_.size()); }
   // The cells of row `row` from column 1 on; empty when the row was never touched.
@@ -134,8 +136,16 @@ struct SheetModel {
   std::shared_ptr<ChartModel> chart;   // chart sheets
 };
 
+// Who made the workbook and when, as its document properties tell readers.
+struct DocumentProperties {
+  std::string creator;
+  std::int64_t created = 0;   // seconds since 1970-01-01 00:00:00 UTC
+  std::int64_t modified = 0;  // likewise; the last save
+};
+
 struct WorkbookModel {
   std::vector<std::shared_ptr<SheetModel>> sheets;  // in tab order
+  DocumentProperties properties;
   FormatTable formats;
   TextPool texts;
   bool ignoreNumberAsText = false;  // no error markers on numbers stored as text

@@ -15,6 +15,9 @@ void appendEscapedText(std::string& out, std::string_view text);
 // Appends `text` as an attribute value (inside double quotes).
 void appendEscapedAttribute(std::string& out, std::string_view text);
 
+// Appends an integer in decimal.
+void appendInteger(std::string& out, long long value);
+
 // Appends a number in its shortest exact form ("21.5", "44198.43090277778").
 void appendNumber(std::string& out, double value);
 

@@ -17,8 +17,8 @@ using testing::ShownMessage;
 class ReportWindowTest : public MainWindowTest {
  protected:
   ReportWindowTest()
-      : engine(
-            sheet::EngineOptions{[this](const std::string& path) { opened.push_back(path); }, 1}) {
+      : engine(sheet::EngineOptions{
+            .opener = [this](const std::string& path) { opened.push_back(path); }}) {
     form.useSpreadsheet(engine,
                         [] { return decodeDateTime(parseDateTime("2021-01-07 15:30:45")); });
   }

@@ -107,6 +107,65 @@ TEST_F(ChartPartTest, ClimateAndLightWithLogarithmicLightAxis) {
   EXPECT_NE(parts.at("xl/drawings/drawing1.xml").find("name=\"Диаграмма 1\""), std::string::npos);
 }
 
+// Readers that do not recalculate draw the chart from its caches: each
+// series carries its cells' values and number formats, and its name.
+TEST_F(ChartPartTest, SeriesCarryTheirCellsAsCaches) {
+  const auto parts = report("light.csv", climateLight(120), ticked("2345"));
+  const std::string& chart = parts.at("xl/charts/chart1.xml");
+  const std::string first = element(chart, "c:ser", 0);
+  const std::string x = element(first, "c:xVal", 0);
+  const std::string y = element(first, "c:yVal", 0);
+  EXPECT_NE(x.find("<c:formatCode>dd/mm/yy h:mm:ss;@</c:formatCode><c:ptCount val=\"120\"/>"),
+            std::string::npos);
+  EXPECT_EQ(occurrences(x, "<c:pt "), 120);
+  EXPECT_NE(x.find("<c:pt idx=\"0\"><c:v>44198</c:v></c:pt>"), std::string::npos);  // 00:00
+  std::string last = "<c:pt idx=\"119\"><c:v>";
+  appendNumber(last, parseDateTime("2021-01-02 01:59:00"));
+  EXPECT_NE(x.find(last + "</c:v></c:pt></c:numCache>"), std::string::npos) << x;
+  EXPECT_NE(y.find("<c:formatCode>0.000000</c:formatCode><c:ptCount val=\"120\"/>"),
+            std::string::npos);
+  EXPECT_NE(y.find("<c:pt idx=\"0\"><c:v>20.5</c:v></c:pt><c:pt idx=\"1\"><c:v>21.5</c:v>"),
+            std::string::npos);
+  EXPECT_NE(first.find("<c:strCache><c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>Температура "
+                       "(ºС)</c:v></c:pt></c:strCache>"),
+            std::string::npos);
+  // The time column, shared by the four series, is cached alike in each.
+  for (int n = 1; n < 4; ++n) {
+    EXPECT_EQ(element(element(chart, "c:ser", n), "c:xVal", 0), x) << n;
+  }
+}
+
+// The plot area keeps only the height it was given; its place and width are
+// the reader's, so that the legend and the axis titles keep their room. The
+// chart keeps its size in points whatever the columns' widths.
+TEST_F(ChartPartTest, PlotAreaAndChartKeepOnlyWhatTheyWereGiven) {
+  const auto parts = report("light.csv", climateLight(10), ticked("235"));
+  const std::string& chart = parts.at("xl/charts/chart1.xml");
+  std::string layout = "<c:manualLayout><c:layoutTarget val=\"outer\"/><c:h val=\"";
+  appendNumber(layout, 411.845 / 490);
+  EXPECT_NE(chart.find(layout + "\"/></c:manualLayout>"), std::string::npos);
+  const std::string& drawing = parts.at("xl/drawings/drawing1.xml");
+  EXPECT_NE(drawing.find("<xdr:oneCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:colOff>12700<"
+                         "/xdr:colOff><xdr:row>0</xdr:row><xdr:rowOff>12700</xdr:rowOff></"
+                         "xdr:from><xdr:ext cx=\"8509000\" cy=\"6223000\"/>"),
+            std::string::npos)
+      << drawing;
+}
+
+// A window that holds no line still labels the time axis with date-times,
+// the format of the time column.
+TEST_F(ChartPartTest, EmptyWindowKeepsDateTimeLabels) {
+  testing::ReportChoices choices = ticked("234");
+  choices.from = "2030-01-01 00:00:00";
+  choices.to = "2030-01-02 00:00:00";
+  const auto parts = report("light.csv", climateLight(10), choices);
+  const std::string& chart = parts.at("xl/charts/chart1.xml");
+  EXPECT_EQ(chart.find("<c:xVal>"), std::string::npos);
+  EXPECT_NE(
+      element(chart, "c:valAx", 0).find("formatCode=\"dd/mm/yy h:mm:ss;@\" sourceLinked=\"1\""),
+      std::string::npos);
+}
+
 TEST_F(ChartPartTest, ClimateBatteryOnTheSecondaryAxisWithThreePlaces) {
   const std::string climate =
       "Date/Time,Temperature (C),Moisture (%),Battery (Volts)\n"

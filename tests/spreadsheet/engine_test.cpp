@@ -21,7 +21,8 @@ using testing::readPackage;
 class EngineTest : public ::testing::Test {
  protected:
   EngineTest()
-      : engine(EngineOptions{[this](const std::string& path) { opened.push_back(path); }, 1}) {
+      : engine(
+            EngineOptions{.opener = [this](const std::string& path) { opened.push_back(path); }}) {
     app = engine.attach();
     book = app->Workbooks()->Add();
     sheet2 = app->Sheets(2);
@@ -260,16 +261,70 @@ TEST_F(EngineTest, PackageHoldsTheStandardParts) {
   block(sheet2, 1, 1, 2, 2)->Borders()->setLineStyle(1);
   book->SaveAs((dir.path() / "parts").string(), xl::xlWorkbookNormal, xl::xlNoChange);
   const auto parts = readPackage((dir.path() / "parts.xlsx").string());
-  for (const char* name :
-       {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels",
-        "xl/styles.xml", "xl/sharedStrings.xml", "xl/worksheets/sheet1.xml",
-        "xl/worksheets/sheet2.xml", "xl/worksheets/sheet3.xml"}) {
+  for (const char* name : {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml",
+                           "xl/_rels/workbook.xml.rels", "xl/styles.xml", "xl/sharedStrings.xml",
+                           "xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml",
+                           "xl/worksheets/sheet3.xml", "docProps/core.xml", "docProps/app.xml"}) {
     EXPECT_EQ(parts.count(name), 1u) << name;
   }
   const std::string& workbook = parts.at("xl/workbook.xml");
   EXPECT_EQ(occurrences(workbook, "<sheet "), 3);
   EXPECT_NE(workbook.find("name=\"Лист2\""), std::string::npos);
   EXPECT_NE(parts.at("xl/styles.xml").find("<left style=\"thin\">"), std::string::npos);
+  const std::string& root = parts.at("_rels/.rels");
+  EXPECT_NE(root.find("relationships/metadata/core-properties\" Target=\"docProps/core.xml\""),
+            std::string::npos);
+  EXPECT_NE(root.find("relationships/extended-properties\" Target=\"docProps/app.xml\""),
+            std::string::npos);
+  const std::string& types = parts.at("[Content_Types].xml");
+  EXPECT_NE(
+      types.find("PartName=\"/docProps/core.xml\" "
+                 "ContentType=\"application/vnd.openxmlformats-package.core-properties+xml\""),
+      std::string::npos);
+  const std::string& app = parts.at("docProps/app.xml");
+  EXPECT_NE(app.find("<Application>Vexa_Сhart</Application>"), std::string::npos);
+  EXPECT_NE(app.find("<vt:lpstr>Листы</vt:lpstr></vt:variant><vt:variant><vt:i4>3</vt:i4>"),
+            std::string::npos);
+  EXPECT_NE(app.find("<vt:vector size=\"3\" baseType=\"lpstr\"><vt:lpstr>Лист1</vt:lpstr>"),
+            std::string::npos);
+}
+
+// Who made the workbook and when, in UTC: created when it was added,
+// modified at each save.
+TEST(EngineProperties, CreatorAndTimesInUtc) {
+  std::int64_t now = 1609986645;  // 2021-01-07 02:30:45 UTC
+  Engine engine(EngineOptions{.author = "Инженер <смены>", .clock = [&] { return now; }});
+  const auto app = engine.attach();
+  const auto book = app->Workbooks()->Add();
+  testing::TempDir dir;
+  now += 3600 * 24 * 400;
+  book->SaveAs((dir.path() / "times").string(), xl::xlWorkbookNormal, xl::xlNoChange);
+  const std::string core =
+      readPackage((dir.path() / "times.xlsx").string()).at("docProps/core.xml");
+  EXPECT_NE(core.find("<dc:creator>Инженер &lt;смены&gt;</dc:creator>"), std::string::npos);
+  EXPECT_NE(core.find("<dcterms:created xsi:type=\"dcterms:W3CDTF\">2021-01-07T02:30:45Z<"),
+            std::string::npos);
+  EXPECT_NE(core.find("<dcterms:modified xsi:type=\"dcterms:W3CDTF\">2022-02-11T02:30:45Z<"),
+            std::string::npos)
+      << core;
+}
+
+// Every row and cell names its place: readers differ on cells without it.
+TEST_F(EngineTest, EveryRowAndCellCarriesItsReference) {
+  TextTable values(2, 3);
+  values.set(1, 1, "Дата");
+  values.set(2, 3, "5");
+  block(sheet2, 1, 26, 2, 28)->setFormulaR1C1Local(values);
+  block(sheet2, 4, 2, 4, 2)->Borders()->setLineStyle(1);
+  book->SaveAs((dir.path() / "refs").string(), xl::xlWorkbookNormal, xl::xlNoChange);
+  const std::string sheet =
+      readPackage((dir.path() / "refs.xlsx").string()).at("xl/worksheets/sheet2.xml");
+  EXPECT_NE(sheet.find("<sheetData><row r=\"1\"><c r=\"Z1\" t=\"s\"><v>0</v></c></row>"
+                       "<row r=\"2\"><c r=\"AB2\"><v>5</v></c></row>"
+                       "<row r=\"4\"><c r=\"B4\" s=\""),
+            std::string::npos)
+      << sheet;
+  EXPECT_EQ(occurrences(sheet, "<c "), occurrences(sheet, "<c r=\""));
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <random>
+
 namespace vexa::sheet {
 namespace {
 
@@ -35,13 +40,64 @@ TEST(XmlNumbers, ShortestExactForm) {
   for (const auto& [value, expected] : std::vector<std::pair<double, const char*>>{
            {21.5, "21.5"},
            {-3.25, "-3.25"},
+           {21.09, "21.09"},
+           {0.005, "0.005"},
+           {3.0, "3"},
+           {1000000, "1000000"},
+           {0.1 + 0.2, "0.30000000000000004"},
            {44198.0 + 37230.0 / 86400.0, "44198.43090277778"},
+           {44207.0 + 600.0 / 86400.0, "44207.006944444445"},
+           {-44207.0 - 1.0 / 86400.0, "-44207.00001157408"},
+           {4194304.5, "4194304.5"},
+           {0.0001, "1e-04"},
            {1e15, "1e+15"},
-           {0, "0"}}) {
+           {0, "0"},
+           {-0.0, "0"}}) {
     std::string out;
     appendNumber(out, value);
-    EXPECT_EQ(out, expected);
+    EXPECT_EQ(out, expected) << value;
   }
+}
+
+// Every number reads back as the same double, in the fewest digits: the
+// decimal form of the general shortest-form search.
+TEST(XmlNumbers, ReadBackExactlyInTheFewestDigits) {
+  std::mt19937_64 random(20210107);
+  const auto check = [](double value) {
+    std::string out;
+    appendNumber(out, value);
+    ASSERT_EQ(std::strtod(out.c_str(), nullptr), value) << out;
+    char shortest[32];
+    const auto end = std::to_chars(shortest, shortest + sizeof shortest, value).ptr;
+    const std::string_view general(shortest, static_cast<std::size_t>(end - shortest));
+    if (general.find('e') == std::string_view::npos) {
+      ASSERT_EQ(out, general);
+    }
+  };
+  for (int i = 0; i < 200000; ++i) {
+    // Measured values: up to nine decimals.
+    const auto units = static_cast<long long>(random() % 4000000000ULL) - 2000000000LL;
+    check(static_cast<double>(units) / std::pow(10.0, static_cast<double>(random() % 10)));
+    // Date-times of whole seconds over eight years.
+    check(43831.0 + static_cast<double>(random() % (86400ULL * 3000)) / 86400.0);
+    // Any double at all.
+    double any = 0;
+    const std::uint64_t bits = random();
+    std::memcpy(&any, &bits, sizeof any);
+    if (std::isfinite(any)) {
+      check(any);
+    }
+  }
+}
+
+TEST(XmlNumbers, IntegersInDecimal) {
+  std::string out;
+  appendInteger(out, 0);
+  out += ' ';
+  appendInteger(out, -1048576);
+  out += ' ';
+  appendInteger(out, 9223372036854775807LL);
+  EXPECT_EQ(out, "0 -1048576 9223372036854775807");
 }
 
 }  // namespace
