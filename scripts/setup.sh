@@ -9,8 +9,8 @@ packages=(
   libzip-dev zipcmp zipmerge ziptool libdeflate-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick
-  libreoffice-calc-nogui poppler-utils
-  fonts-wine fonts-liberation fonts-dejavu-core
+  libreoffice-calc-nogui poppler-utils gnumeric python3-openpyxl xlsx2csv libxml2-utils
+  fonts-wine fonts-liberation fonts-dejavu-core fonts-crosextra-carlito
   xdg-utils dpkg-dev file time
 )
 

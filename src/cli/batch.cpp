@@ -88,6 +88,26 @@ class BatchHost final : public OpenObserver, public StartObserver, public Report
   ReportControls controls_;
 };
 
+// The report builder, with the report input shown to the environment first.
+class ObservedReport final : public ReportBuilder {
+ public:
+  ObservedReport(ReportBuilder& report, const ReportInputSeen& seen, const std::string& file,
+                 const Session& session)
+      : report_(report), seen_(seen), file_(file), session_(session) {}
+  void Excel(int count, const TextTable& Arr, double OsMin1, double OsMax1, int s) override {
+    if (seen_) {
+      seen_(file_, session_, s);
+    }
+    report_.Excel(count, Arr, OsMin1, OsMax1, s);
+  }
+
+ private:
+  ReportBuilder& report_;
+  const ReportInputSeen& seen_;
+  const std::string& file_;
+  const Session& session_;
+};
+
 // Open and Start for one file, as the window runs them; true when a workbook
 // was saved.
 bool reportFile(const std::string& file, const Options& options, sheet::Engine& engine,
@@ -126,7 +146,8 @@ bool reportFile(const std::string& file, const Options& options, sheet::Engine& 
     if (options.output) {
       report.setWorkbookName(*options.output);
     }
-    runStart(session, choices, host, report);
+    ObservedReport observed(report, environment.reportInput, file, session);
+    runStart(session, choices, host, observed);
     if (components.empty()) {
       return false;
     }

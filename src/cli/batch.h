@@ -2,6 +2,7 @@
 // with the window's options as flags; a workbook per file.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <stdexcept>
@@ -40,9 +41,14 @@ Options parseArguments(const std::vector<std::string>& arguments);
 
 extern const char* const kUsage;
 
+// The report input of one file as Start hands it to the report builder:
+// the session with the table, and the column count of a climate-family table.
+using ReportInputSeen = std::function<void(const std::string& file, const Session& session, int s)>;
+
 struct Environment {
   sheet::Opener opener = sheet::openWithDesktop;  // --open
   Clock clock = localNow;                         // the workbook's time stamp
+  ReportInputSeen reportInput = {};               // tools that check the written tables
 };
 
 // Reports every file: the saved workbook's path on `out`, one line per file;

@@ -1,0 +1,809 @@
+#!/usr/bin/python3
+"""The interoperability panel: every workbook of the panel (written by
+panel_reports, with NAME.json beside NAME.xlsx) checked by one stage:
+
+  schemas      every XML part against the ISO/IEC 29500 schemas (xmllint)
+  package      what Excel checks beyond the schemas: relationships, content
+               types, indices, counts, sheet names, drawing anchors
+  libreoffice  the data sheet as LibreOffice reads it (CSV, values as shown)
+  gnumeric     the data sheet as Gnumeric reads it (ssconvert)
+  openpyxl     the data sheet as openpyxl reads it
+  xlsx2csv     the data sheet as xlsx2csv reads it
+  chart        the chart part's series and caches against the cells, and the
+               chart page as LibreOffice draws it
+
+  panel.py STAGE PANEL_DIR [--schemas DIR] [--profile DIR]
+
+Each reader must give back the report input: every number equal at the
+report's decimals, every date-time equal to the second, texts exact, nothing
+missing and nothing extra. A missing reader is a failure, never a skip.
+"""
+
+import argparse
+import csv
+import datetime
+import glob
+import json
+import os
+import posixpath
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import xml.etree.ElementTree as ET
+import zipfile
+
+NS = {
+    "main": "http://schemas.openxmlformats.org/spreadsheetml/2006/main",
+    "r": "http://schemas.openxmlformats.org/officeDocument/2006/relationships",
+    "rel": "http://schemas.openxmlformats.org/package/2006/relationships",
+    "ct": "http://schemas.openxmlformats.org/package/2006/content-types",
+    "c": "http://schemas.openxmlformats.org/drawingml/2006/chart",
+    "xdr": "http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing",
+    "a": "http://schemas.openxmlformats.org/drawingml/2006/main",
+    "ep": "http://schemas.openxmlformats.org/officeDocument/2006/extended-properties",
+    "vt": "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes",
+}
+SCHEMA_OF_NAMESPACE = {
+    NS["main"]: "sml.xsd",
+    NS["c"]: "dml-chart.xsd",
+    NS["xdr"]: "dml-spreadsheetDrawing.xsd",
+    NS["a"]: "dml-main.xsd",
+    NS["ct"]: "opc-contentTypes.xsd",
+    NS["rel"]: "opc-relationships.xsd",
+    NS["ep"]: "shared-documentPropertiesExtended.xsd",
+}
+EPOCH = datetime.datetime(1899, 12, 30)
+
+failures = []
+
+
+def fail(case, text):
+    failures.append(f"{case}: {text}")
+
+
+def need(program):
+    if shutil.which(program) is None:
+        sys.exit(f"FAIL: {program} is not installed (scripts/setup.sh installs it)")
+
+
+def load_cases(panel):
+    cases = []
+    for path in sorted(glob.glob(os.path.join(panel, "*.json"))):
+        with open(path, encoding="utf-8") as f:
+            case = json.load(f)
+        case["workbook"] = path[:-len(".json")] + ".xlsx"  # beside it, wherever the panel is
+        cases.append(case)
+    if not cases:
+        sys.exit(f"FAIL: no panel workbooks in {panel}")
+    return cases
+
+
+# ---------------------------------------------------------------- oracle ----
+# What a Russian-language spreadsheet makes of each text of the report input.
+
+NUMBER = re.compile(r"^ *[+-]?(\d+(,\d*)?|,\d+)([eE][+-]?\d+)? *$")
+ISO_DATE = re.compile(r"^(\d{4})-(\d{1,2})-(\d{1,2})(?: (\d{1,2}):(\d{2})(?::(\d{2}))?)?$")
+RU_DATE = re.compile(r"^(\d{1,2})\.(\d{1,2})\.(\d{4})(?: (\d{1,2}):(\d{2})(?::(\d{2}))?)?$")
+CLOCK = re.compile(r"^(\d{1,2}):(\d{2})(?::(\d{2}))?$")
+
+
+def seconds_since_epoch(year, month, day, hour=0, minute=0, second=0):
+    moment = datetime.datetime(year, month, day, hour, minute, second)
+    return round((moment - EPOCH).total_seconds())
+
+
+def expected_value(text):
+    """('empty',) ('n', float) ('d', seconds) ('t', seconds of the day) ('s', text)."""
+    if text == "":
+        return ("empty",)
+    if NUMBER.match(text):
+        return ("n", float(text.strip().replace(",", ".")))
+    for pattern, order in ((ISO_DATE, (0, 1, 2)), (RU_DATE, (2, 1, 0))):
+        m = pattern.match(text)
+        if m:
+            g = m.groups()
+            try:
+                return ("d", seconds_since_epoch(int(g[order[0]]), int(g[order[1]]),
+                                                 int(g[order[2]]), int(g[3] or 0), int(g[4] or 0),
+                                                 int(g[5] or 0)))
+            except ValueError:
+                return ("s", text)
+    m = CLOCK.match(text)
+    if m and int(m.group(1)) < 24 and int(m.group(2)) < 60 and int(m.group(3) or 0) < 60:
+        return ("t", int(m.group(1)) * 3600 + int(m.group(2)) * 60 + int(m.group(3) or 0))
+    return ("s", text)
+
+
+def expected_grid(case):
+    return [[expected_value(text) for text in row] for row in case["cells"]]
+
+
+def close_enough(number, expected, decimals):
+    return abs(number - expected) <= 0.5 * 10 ** -decimals + 1e-9 * max(1.0, abs(expected))
+
+
+# ----------------------------------------------------------- comparisons ----
+
+def compare_text_grid(case, reader, rows, parse):
+    """Compares the CSV rows of a reader with the expected cells; `parse` turns
+    a shown text into the kind the expected cell has, or None."""
+    grid = expected_grid(case)
+    decimals = case["decimals"]
+    mismatches = 0
+    height = max(len(rows), len(grid))
+    for r in range(height):
+        shown_row = rows[r] if r < len(rows) else []
+        expected_row = grid[r] if r < len(grid) else []
+        width = max(len(shown_row), len(expected_row))
+        for c in range(width):
+            shown = shown_row[c] if c < len(shown_row) else ""
+            expected = expected_row[c] if c < len(expected_row) else ("empty",)
+            if not same(expected, shown, parse, decimals):
+                mismatches += 1
+                if mismatches <= 5:
+                    fail(case["case"], f"{reader}: row {r + 1}, column {c + 1}: read {shown!r}, "
+                                       f"expected {describe(expected)}")
+    if mismatches > 5:
+        fail(case["case"], f"{reader}: {mismatches} cells differ in all")
+
+
+def same(expected, shown, parse, decimals):
+    kind = expected[0]
+    if kind == "empty":
+        return shown == ""
+    if kind == "s":
+        return shown == expected[1]
+    value = parse(kind, shown)
+    if value is None:
+        return False
+    if kind == "n":
+        return close_enough(value, expected[1], decimals)
+    return value == expected[1]
+
+
+def describe(expected):
+    kind = expected[0]
+    if kind == "empty":
+        return "an empty cell"
+    if kind == "d":
+        return "date-time " + str(EPOCH + datetime.timedelta(seconds=expected[1]))
+    if kind == "t":
+        return "time " + str(datetime.timedelta(seconds=expected[1]))
+    if kind == "n":
+        return f"number {expected[1]!r}"
+    return f"text {expected[1]!r}"
+
+
+def parse_with(date_patterns):
+    def parse(kind, shown):
+        if kind == "n":
+            try:
+                return float(shown)
+            except ValueError:
+                return None
+        if kind == "t":
+            m = re.fullmatch(r"(\d{1,2}):(\d{2}):(\d{2})", shown)
+            return int(m[1]) * 3600 + int(m[2]) * 60 + int(m[3]) if m else None
+        for pattern in date_patterns:
+            m = re.fullmatch(pattern, shown)
+            if m:
+                d = m.groupdict()
+                year = int(d["y"]) + (2000 if len(d["y"]) == 2 else 0)
+                return seconds_since_epoch(year, int(d["m"]), int(d["d"]), int(d.get("H") or 0),
+                                           int(d.get("M") or 0), int(d.get("S") or 0))
+        return None
+    return parse
+
+
+def read_csv(path):
+    with open(path, encoding="utf-8", newline="") as f:
+        rows = [row for row in csv.reader(f)]
+    while rows and not any(rows[-1]):
+        rows.pop()
+    return rows
+
+
+def sheet_name(case):
+    return "Лист" + str(case["sheet"])
+
+
+# --------------------------------------------------------------- readers ----
+
+def stage_libreoffice(cases, args):
+    need("soffice")
+    out = tempfile.mkdtemp(prefix="panel-lo-")
+    workbooks = [case["workbook"] for case in cases]
+    # Every sheet to its own file, values as shown.
+    run(["soffice", f"-env:UserInstallation=file://{args.profile}", "--headless", "--norestore",
+         "--nolockcheck", "--convert-to",
+         "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true,false,false,-1",
+         "--outdir", out] + workbooks)
+    parse = parse_with([r"(?P<d>\d{2})/(?P<m>\d{2})/(?P<y>\d{2}) (?P<H>\d{1,2}):(?P<M>\d{2}):(?P<S>\d{2})"])
+    for case in cases:
+        stem = os.path.splitext(os.path.basename(case["workbook"]))[0]
+        path = os.path.join(out, f"{stem}-{sheet_name(case)}.csv")
+        if not os.path.exists(path):
+            fail(case["case"], f"LibreOffice gave no {os.path.basename(path)}")
+            continue
+        compare_text_grid(case, "LibreOffice", read_csv(path), parse)
+        check_other_sheets_empty(case, "LibreOffice",
+                                 [os.path.join(out, f"{stem}-Лист{n}.csv") for n in (1, 2, 3)])
+    shutil.rmtree(out, ignore_errors=True)
+
+
+def check_other_sheets_empty(case, reader, paths):
+    for n, path in enumerate(paths, start=1):
+        if n != case["sheet"] and os.path.exists(path) and any(any(row) for row in read_csv(path)):
+            fail(case["case"], f"{reader}: sheet Лист{n} is not empty")
+
+
+def stage_gnumeric(cases, args):
+    need("ssconvert")
+    out = tempfile.mkdtemp(prefix="panel-gnumeric-")
+    parse = parse_with([r"(?P<y>\d{4})/(?P<m>\d{2})/(?P<d>\d{2}) (?P<H>\d{2}):(?P<M>\d{2}):(?P<S>\d{2})",
+                        r"(?P<y>\d{4})/(?P<m>\d{2})/(?P<d>\d{2})"])
+    for case in cases:
+        stem = os.path.join(out, case["case"])
+        result = run(["ssconvert", "--export-type=Gnumeric_stf:stf_csv", "-S", case["workbook"],
+                      stem + "-%n.csv"], check=False)
+        paths = [f"{stem}-{n}.csv" for n in (0, 1, 2)]
+        path = paths[case["sheet"] - 1]
+        if result.returncode != 0 or not os.path.exists(path):
+            fail(case["case"], f"Gnumeric read nothing: {result.stderr.strip()}")
+            continue
+        if "assertion" in result.stderr or "CRITICAL" in result.stderr:
+            fail(case["case"], f"Gnumeric complained: {result.stderr.strip()[:300]}")
+        compare_text_grid(case, "Gnumeric", read_csv(path), parse)
+        check_other_sheets_empty(case, "Gnumeric", paths)
+    shutil.rmtree(out, ignore_errors=True)
+
+
+def stage_xlsx2csv(cases, args):
+    need("xlsx2csv")
+    out = tempfile.mkdtemp(prefix="panel-xlsx2csv-")
+    # Date-times and times in full: xlsx2csv's own reading of "h" is a
+    # 12-hour clock and its default time has no seconds.
+    parse = parse_with([r"(?P<y>\d{4})-(?P<m>\d{2})-(?P<d>\d{2}) (?P<H>\d{2}):(?P<M>\d{2}):(?P<S>\d{2})"])
+    for case in cases:
+        paths = []
+        for n in (1, 2, 3):
+            path = os.path.join(out, f"{case['case']}-{n}.csv")
+            result = run(["xlsx2csv", "-s", str(n), "-f", "%Y-%m-%d %H:%M:%S", "-t", "%H:%M:%S",
+                          case["workbook"], path], check=False)
+            if result.returncode != 0:
+                fail(case["case"], f"xlsx2csv failed on sheet {n}: {result.stderr.strip()}")
+            paths.append(path)
+        if os.path.exists(paths[case["sheet"] - 1]):
+            compare_text_grid(case, "xlsx2csv", read_csv(paths[case["sheet"] - 1]), parse)
+        check_other_sheets_empty(case, "xlsx2csv", paths)
+    shutil.rmtree(out, ignore_errors=True)
+
+
+def stage_openpyxl(cases, args):
+    try:
+        import openpyxl
+    except ImportError:
+        sys.exit("FAIL: openpyxl is not installed (python3-openpyxl; scripts/setup.sh installs it)")
+    for case in cases:
+        book = openpyxl.load_workbook(case["workbook"], data_only=True)
+        if book.sheetnames != ["Лист1", "Лист2", "Лист3"]:
+            fail(case["case"], f"openpyxl: sheets {book.sheetnames}")
+            continue
+        for n, sheet in enumerate(book.worksheets, start=1):
+            values = {}
+            for row in sheet.iter_rows():
+                for cell in row:
+                    if cell.value is not None:
+                        values[(cell.row, cell.column)] = cell.value
+            if n != case["sheet"]:
+                if values:
+                    fail(case["case"], f"openpyxl: sheet Лист{n} is not empty")
+                continue
+            compare_typed(case, values)
+
+
+def compare_typed(case, values):
+    grid = expected_grid(case)
+    mismatches = 0
+    seen = set()
+    for r, row in enumerate(grid, start=1):
+        for c, expected in enumerate(row, start=1):
+            seen.add((r, c))
+            value = values.get((r, c))
+            if not same_typed(expected, value, case["decimals"]):
+                mismatches += 1
+                if mismatches <= 5:
+                    fail(case["case"], f"openpyxl: row {r}, column {c}: read {value!r}, "
+                                       f"expected {describe(expected)}")
+    for place in sorted(set(values) - seen):
+        mismatches += 1
+        if mismatches <= 5:
+            fail(case["case"], f"openpyxl: extra cell {place}: {values[place]!r}")
+    if mismatches > 5:
+        fail(case["case"], f"openpyxl: {mismatches} cells differ in all")
+
+
+def same_typed(expected, value, decimals):
+    kind = expected[0]
+    if kind == "empty":
+        return value is None or value == ""
+    if kind == "s":
+        return isinstance(value, str) and value == expected[1]
+    if kind == "n":
+        return isinstance(value, (int, float)) and not isinstance(value, bool) and \
+            close_enough(float(value), expected[1], decimals)
+    if kind == "d":
+        return isinstance(value, datetime.datetime) and \
+            round((value - EPOCH).total_seconds()) == expected[1]
+    if kind == "t":
+        return isinstance(value, datetime.time) and \
+            value.hour * 3600 + value.minute * 60 + value.second == expected[1]
+    return False
+
+
+# --------------------------------------------------------------- schemas ----
+
+def stage_schemas(cases, args):
+    need("xmllint")
+    by_schema = {}
+    work = tempfile.mkdtemp(prefix="panel-xsd-")
+    for case in cases:
+        with zipfile.ZipFile(case["workbook"]) as package:
+            for name in package.namelist():
+                if not (name.endswith(".xml") or name.endswith(".rels")):
+                    continue
+                text = package.read(name).decode("utf-8")
+                path = os.path.join(work, case["case"], name.replace("[", "(").replace("]", ")"))
+                os.makedirs(os.path.dirname(path), exist_ok=True)
+                namespace = element_namespace(text)
+                if name == "docProps/core.xml":
+                    schema = None  # needs the Dublin Core schemas: well-formedness only
+                else:
+                    schema = SCHEMA_OF_NAMESPACE.get(namespace)
+                    if schema is None:
+                        fail(case["case"], f"{name}: no schema for its root namespace {namespace}")
+                        continue
+                if name == "xl/sharedStrings.xml":
+                    # The schemas' known gap: xml:space on <t>, which every writer emits.
+                    text = text.replace('<t xml:space="preserve">', "<t>")
+                with open(path, "w", encoding="utf-8") as f:
+                    f.write(text)
+                by_schema.setdefault(schema, []).append((case["case"], name, path))
+    for schema, parts in by_schema.items():
+        command = ["xmllint", "--noout"]
+        if schema:
+            command += ["--schema", os.path.join(args.schemas, schema)]
+        result = run(command + [path for _, _, path in parts], check=False)
+        for case, name, path in parts:
+            errors = [line.replace(path, name) for line in result.stderr.splitlines()
+                      if line.startswith(path + ":")]
+            invalid = f"{path} fails to validate" in result.stderr
+            if errors or invalid or (schema and f"{path} validates" not in result.stderr):
+                fail(case, f"{name} does not validate against {schema or 'XML'}:\n    " +
+                     "\n    ".join(errors[:10] or [result.stderr.strip()[:500]]))
+    shutil.rmtree(work, ignore_errors=True)
+
+
+def element_namespace(text):
+    """The namespace of the root element."""
+    root = ET.fromstring(text.encode("utf-8"))
+    return root.tag[1:].split("}")[0] if root.tag.startswith("{") else ""
+
+
+# --------------------------------------------------------------- package ----
+
+def stage_package(cases, args):
+    for case in cases:
+        with zipfile.ZipFile(case["workbook"]) as package:
+            problems = check_package(package)
+        for problem in problems[:5]:
+            fail(case["case"], problem)
+        if len(problems) > 5:
+            fail(case["case"], f"{len(problems)} problems in all")
+
+
+def q(prefix, name):
+    return "{" + NS[prefix] + "}" + name
+
+
+def check_package(package):
+    problems = []
+    names = set(package.namelist())
+    xml = {}
+
+    def part(name):
+        if name not in xml:
+            xml[name] = ET.fromstring(package.read(name))
+        return xml[name]
+
+    if "[Content_Types].xml" not in names:
+        return ["no [Content_Types].xml"]
+    types = part("[Content_Types].xml")
+    defaults = {d.get("Extension").lower(): d.get("ContentType") for d in types.findall(q("ct", "Default"))}
+    overrides = {o.get("PartName"): o.get("ContentType") for o in types.findall(q("ct", "Override"))}
+    for name in names:
+        if name == "[Content_Types].xml" or name.endswith("/"):
+            continue
+        if "/" + name not in overrides and name.rsplit(".", 1)[-1].lower() not in defaults:
+            problems.append(f"{name} has no content type")
+    for name in overrides:
+        if name[1:] not in names:
+            problems.append(f"content type for {name}, which is not in the package")
+
+    # Relationships: every target exists, ids are unique.
+    targets = {}
+    for rels in [n for n in names if n.endswith(".rels")]:
+        folder, file = posixpath.split(rels)
+        source = posixpath.join(posixpath.dirname(folder), file[:-len(".rels")])
+        ids = set()
+        for r in part(rels).findall(q("rel", "Relationship")):
+            if r.get("Id") in ids:
+                problems.append(f"{rels}: relationship {r.get('Id')} twice")
+            ids.add(r.get("Id"))
+            if r.get("TargetMode") == "External":
+                continue
+            target = r.get("Target")
+            resolved = target[1:] if target.startswith("/") else \
+                posixpath.normpath(posixpath.join(posixpath.dirname(source), target))
+            targets[(source, r.get("Id"))] = resolved
+            if resolved not in names:
+                problems.append(f"{rels}: {r.get('Id')} points at {resolved}, which is missing")
+    if "xl/workbook.xml" not in targets.values():
+        problems.append("the package relationships do not lead to xl/workbook.xml")
+        return problems
+
+    # Sheets: names valid and unique, each one resolved.
+    workbook = part("xl/workbook.xml")
+    sheet_parts = []
+    seen_names = set()
+    for sheet in workbook.find(q("main", "sheets")):
+        name = sheet.get("name")
+        if not (1 <= len(name) <= 31) or re.search(r"[\[\]:*?/\\]", name) or \
+                name.startswith("'") or name.endswith("'"):
+            problems.append(f"sheet name {name!r} is not valid")
+        if name.lower() in seen_names:
+            problems.append(f"sheet name {name!r} twice")
+        seen_names.add(name.lower())
+        target = targets.get(("xl/workbook.xml", sheet.get(q("r", "id"))))
+        if target is None:
+            problems.append(f"sheet {name!r} has no part")
+        elif target.startswith("xl/worksheets/"):
+            sheet_parts.append(target)
+
+    # Styles: counts agree, indices in range.
+    styles = part("xl/styles.xml")
+
+    def counted(element_name):
+        element = styles.find(q("main", element_name))
+        if element is None:
+            return []
+        children = list(element)
+        if element.get("count") is not None and int(element.get("count")) != len(children):
+            problems.append(f"styles: {element_name} count {element.get('count')}, holds {len(children)}")
+        return children
+
+    number_formats = {int(f.get("numFmtId")) for f in counted("numFmts")}
+    fonts, fills, borders = counted("fonts"), counted("fills"), counted("borders")
+    style_xfs, cell_xfs = counted("cellStyleXfs"), counted("cellXfs")
+    counted("cellStyles")
+    counted("dxfs")
+    for i, xf in enumerate(cell_xfs):
+        number_format = int(xf.get("numFmtId", 0))
+        if number_format >= 164 and number_format not in number_formats:
+            problems.append(f"styles: cell format {i} names number format {number_format}, not defined")
+        for attribute, pool in (("fontId", fonts), ("fillId", fills), ("borderId", borders),
+                                ("xfId", style_xfs)):
+            if int(xf.get(attribute, 0)) >= len(pool):
+                problems.append(f"styles: cell format {i}: {attribute} {xf.get(attribute)} out of range")
+
+    # Shared strings: indices in range, counts agree with the cells.
+    strings = part("xl/sharedStrings.xml") if "xl/sharedStrings.xml" in names else None
+    unique = len(strings.findall(q("main", "si"))) if strings is not None else 0
+    uses = 0
+    for sheet_part in sheet_parts:
+        uses += check_sheet(sheet_part, part(sheet_part), len(cell_xfs), unique, problems)
+        rels = posixpath.join(posixpath.dirname(sheet_part), "_rels",
+                              posixpath.basename(sheet_part) + ".rels")
+        drawing = part(sheet_part).find(q("main", "drawing"))
+        if drawing is not None:
+            target = targets.get((sheet_part, drawing.get(q("r", "id"))))
+            if target is None:
+                problems.append(f"{sheet_part}: its drawing has no relationship in {rels}")
+            else:
+                check_drawing(target, part(target), targets, problems)
+    if strings is not None:
+        if int(strings.get("uniqueCount", unique)) != unique:
+            problems.append(f"shared strings: uniqueCount {strings.get('uniqueCount')}, holds {unique}")
+        if int(strings.get("count", uses)) != uses:
+            problems.append(f"shared strings: count {strings.get('count')}, the cells use {uses}")
+
+    for chart in [n for n in names if n.startswith("xl/charts/chart")]:
+        check_chart(chart, part(chart), problems)
+    if "docProps/app.xml" in names:
+        check_app_properties(part("docProps/app.xml"), len(workbook.find(q("main", "sheets"))), problems)
+    return problems
+
+
+def cell_place(reference):
+    m = re.fullmatch(r"([A-Z]{1,3})(\d+)", reference or "")
+    if not m:
+        return None
+    column = 0
+    for letter in m.group(1):
+        column = column * 26 + ord(letter) - 64
+    return int(m.group(2)), column
+
+
+def check_sheet(name, sheet, styles, unique, problems):
+    uses = 0
+    last_row = 0
+    used = []
+    for row in sheet.find(q("main", "sheetData")):
+        r = int(row.get("r", 0))
+        if r <= last_row or r > 1048576:
+            problems.append(f"{name}: row {row.get('r')} out of order or range")
+        last_row = r
+        last_column = 0
+        for cell in row:
+            place = cell_place(cell.get("r"))
+            if place is None or place[0] != r or place[1] <= last_column or place[1] > 16384:
+                problems.append(f"{name}: cell {cell.get('r')!r} in row {r} has a wrong reference")
+                continue
+            last_column = place[1]
+            used.append(place)
+            if int(cell.get("s", 0)) >= styles:
+                problems.append(f"{name}: cell {cell.get('r')} has style {cell.get('s')} of {styles}")
+            if cell.get("t") == "s":
+                uses += 1
+                value = cell.find(q("main", "v"))
+                if value is None or not 0 <= int(value.text) < unique:
+                    problems.append(f"{name}: cell {cell.get('r')} names a missing shared string")
+    dimension = sheet.find(q("main", "dimension"))
+    if used and dimension is not None:
+        corners = [cell_place(p) for p in dimension.get("ref").split(":")]
+        first, last = corners[0], corners[-1]
+        rows = [p[0] for p in used]
+        columns = [p[1] for p in used]
+        if None in corners or first[0] > min(rows) or first[1] > min(columns) or \
+                last[0] < max(rows) or last[1] < max(columns):
+            problems.append(f"{name}: dimension {dimension.get('ref')} does not hold every cell")
+    columns = sheet.find(q("main", "cols"))
+    if columns is not None:
+        last = 0
+        for col in columns:
+            low, high = int(col.get("min")), int(col.get("max"))
+            if low <= last or high < low or high > 16384:
+                problems.append(f"{name}: column widths overlap or are out of range")
+            last = high
+    return uses
+
+
+def check_drawing(name, drawing, targets, problems):
+    ids = set()
+    for anchor in drawing:
+        kind = anchor.tag.split("}")[1]
+        start = anchor.find(q("xdr", "from"))
+        if start is not None:
+            col, row = int(start.findtext(q("xdr", "col"))), int(start.findtext(q("xdr", "row")))
+            offsets = int(start.findtext(q("xdr", "colOff"))), int(start.findtext(q("xdr", "rowOff")))
+            if not (0 <= col < 16384 and 0 <= row < 1048576) or min(offsets) < 0:
+                problems.append(f"{name}: {kind} starts outside the sheet")
+        extent = anchor.find(q("xdr", "ext"))
+        if extent is not None and (int(extent.get("cx")) <= 0 or int(extent.get("cy")) <= 0):
+            problems.append(f"{name}: {kind} has no size")
+        end = anchor.find(q("xdr", "to"))
+        if end is not None and start is not None and \
+                (int(end.findtext(q("xdr", "col"))), int(end.findtext(q("xdr", "row")))) < (col, row):
+            problems.append(f"{name}: {kind} ends before it starts")
+        frame = anchor.find(q("xdr", "graphicFrame"))
+        if frame is None:
+            continue
+        properties = frame.find(f"{q('xdr', 'nvGraphicFramePr')}/{q('xdr', 'cNvPr')}")
+        if properties.get("id") in ids:
+            problems.append(f"{name}: drawing object id {properties.get('id')} twice")
+        ids.add(properties.get("id"))
+        chart = frame.find(f".//{q('c', 'chart')}")
+        if chart is not None and (name, chart.get(q("r", "id"))) not in targets:
+            problems.append(f"{name}: chart {chart.get(q('r', 'id'))} has no relationship")
+
+
+def check_chart(name, chart, problems):
+    axes = {a.find(q("c", "axId")).get("val") for a in chart.find(f".//{q('c', 'plotArea')}")
+            if a.find(q("c", "axId")) is not None and a.tag.endswith("Ax")}
+    for group in chart.iter(q("c", "scatterChart")):
+        for axis in group.findall(q("c", "axId")):
+            if axis.get("val") not in axes:
+                problems.append(f"{name}: a series group names axis {axis.get('val')}, not defined")
+    for axis in chart.find(f".//{q('c', 'plotArea')}"):
+        cross = axis.find(q("c", "crossAx"))
+        if cross is not None and cross.get("val") not in axes:
+            problems.append(f"{name}: an axis crosses axis {cross.get('val')}, not defined")
+    for cache in list(chart.iter(q("c", "numCache"))) + list(chart.iter(q("c", "strCache"))):
+        count = int(cache.find(q("c", "ptCount")).get("val"))
+        for point in cache.findall(q("c", "pt")):
+            if not 0 <= int(point.get("idx")) < count:
+                problems.append(f"{name}: cached point {point.get('idx')} beyond its count {count}")
+
+
+def check_app_properties(app, sheets, problems):
+    titles = app.find(f"{q('ep', 'TitlesOfParts')}/{q('vt', 'vector')}")
+    pairs = app.find(f"{q('ep', 'HeadingPairs')}/{q('vt', 'vector')}")
+    if titles is None or pairs is None:
+        problems.append("app.xml: no heading pairs or titles of parts")
+        return
+    if int(titles.get("size")) != len(titles) or int(titles.get("size")) != sheets:
+        problems.append(f"app.xml: {titles.get('size')} titles for {sheets} sheets")
+    if int(pairs.get("size")) != len(pairs):
+        problems.append("app.xml: heading pairs size differs from its contents")
+    counted = sum(int(v.findtext(q("vt", "i4"))) for v in pairs if v.find(q("vt", "i4")) is not None)
+    if counted != len(titles):
+        problems.append(f"app.xml: heading pairs count {counted} parts, titles hold {len(titles)}")
+
+
+# ----------------------------------------------------------------- chart ----
+
+def stage_chart(cases, args):
+    need("soffice")
+    need("pdftoppm")
+    charted = [case for case in cases if case["layout"] in (3, 6, 9, 100)]
+    for case in charted:
+        check_chart_caches(case)
+    out = tempfile.mkdtemp(prefix="panel-pdf-")
+    # The first page only: the chart. The table's pages would take minutes.
+    run(["soffice", f"-env:UserInstallation=file://{args.profile}", "--headless", "--norestore",
+         "--nolockcheck", "--convert-to",
+         'pdf:calc_pdf_Export:{"PageRange":{"type":"string","value":"1"}}',
+         "--outdir", out] + [c["workbook"] for c in charted])
+    for case in charted:
+        stem = os.path.splitext(os.path.basename(case["workbook"]))[0]
+        pdf = os.path.join(out, stem + ".pdf")
+        if not os.path.exists(pdf):
+            fail(case["case"], "LibreOffice drew no chart page")
+            continue
+        run(["pdftoppm", "-r", "40", "-f", "1", "-l", "1", pdf, os.path.join(out, stem)])
+        pages = glob.glob(os.path.join(out, stem + "*.ppm"))
+        coloured = coloured_pixels(pages[0]) if pages else 0
+        # A drawn series is a line of colour; an empty window draws none but
+        # still shows its axes and titles in grey.
+        least = 0 if case["case"] == "empty_window" else 150
+        if not pages or coloured < least or (least == 0 and dark_pixels(pages[0]) < 500):
+            fail(case["case"], f"the chart page looks blank ({coloured} coloured pixels)")
+    shutil.rmtree(out, ignore_errors=True)
+
+
+def read_ppm(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+    return data[header.end():]
+
+
+def coloured_pixels(path):
+    pixels = read_ppm(path)
+    return sum(1 for i in range(0, len(pixels) - 2, 3)
+               if max(pixels[i:i + 3]) - min(pixels[i:i + 3]) > 60)
+
+
+def dark_pixels(path):
+    pixels = read_ppm(path)
+    return sum(1 for i in range(0, len(pixels) - 2, 3) if max(pixels[i:i + 3]) < 160)
+
+
+def check_chart_caches(case):
+    with zipfile.ZipFile(case["workbook"]) as package:
+        if "xl/charts/chart1.xml" not in package.namelist():
+            fail(case["case"], "no chart part")
+            return
+        chart = ET.fromstring(package.read("xl/charts/chart1.xml"))
+    grid = expected_grid(case)
+    texts = case["cells"]
+    series = list(chart.iter(q("c", "ser")))
+    series.sort(key=lambda s: int(s.find(q("c", "order")).get("val")))
+    expected = expected_series(case)
+    if len(series) != len(expected):
+        fail(case["case"], f"chart: {len(series)} series, expected {len(expected)}")
+        return
+    for n, (ser, (name_cell, x_column, y_column)) in enumerate(zip(series, expected), start=1):
+        name = ser.find(f"{q('c', 'tx')}/{q('c', 'strRef')}")
+        if name is None or name.findtext(f".//{q('c', 'v')}") != texts[0][name_cell - 1]:
+            fail(case["case"], f"chart: series {n} is not named {texts[0][name_cell - 1]!r}")
+        # The paired table's block holds one empty row below its last line.
+        rows = len(grid) - (1 if case["layout"] == 100 else 0)
+        for axis, column in (("xVal", x_column), ("yVal", y_column)):
+            reference = ser.find(f"{q('c', axis)}/{q('c', 'numRef')}")
+            if rows < 2:
+                if reference is not None:
+                    fail(case["case"], f"chart: series {n} has {axis} values without lines")
+                continue
+            if reference is None:
+                fail(case["case"], f"chart: series {n} has no {axis} reference")
+                continue
+            formula = reference.findtext(q("c", "f"))
+            column_letter = column_name(column)
+            wanted = f"'{sheet_name(case)}'!${column_letter}$2:${column_letter}${rows}"
+            if formula != wanted:
+                fail(case["case"], f"chart: series {n} {axis} refers to {formula}, not {wanted}")
+            cache = reference.find(q("c", "numCache"))
+            if cache is None:
+                fail(case["case"], f"chart: series {n} {axis} has no cache")
+                continue
+            if int(cache.find(q("c", "ptCount")).get("val")) != rows - 1:
+                fail(case["case"], f"chart: series {n} {axis} cache count differs from its cells")
+            points = {int(p.get("idx")): float(p.findtext(q("c", "v"))) for p in cache.findall(q("c", "pt"))}
+            for r in range(2, rows + 1):
+                cell = grid[r - 1][column - 1]
+                cached = points.get(r - 2)
+                if not same_cached(cell, cached):
+                    fail(case["case"], f"chart: series {n} {axis} caches {cached!r} for row {r}, "
+                                       f"the cell holds {describe(cell)}")
+                    break
+
+
+def expected_series(case):
+    """(name column, X column, Y column) of each series the chart must show."""
+    columns = len(case["cells"][0]) if case["cells"] else 0
+    if case["layout"] == 100:
+        return [(2 * j, 2 * j - 1, 2 * j) for j in range(1, columns // 2 + 1)]
+    return [(c, 1, c) for c in range(2, columns + 1)]
+
+
+def same_cached(cell, cached):
+    kind = cell[0]
+    if kind in ("empty", "s"):
+        return cached is None
+    if cached is None:
+        return False
+    if kind == "n":
+        return cached == cell[1]
+    if kind == "d":
+        return round(cached * 86400) == cell[1]
+    return round(cached * 86400) == cell[1]
+
+
+def column_name(column):
+    name = ""
+    while column:
+        column, digit = divmod(column - 1, 26)
+        name = chr(65 + digit) + name
+    return name
+
+
+# ------------------------------------------------------------------ main ----
+
+def run(command, check=True):
+    result = subprocess.run(command, capture_output=True, text=True)
+    if check and result.returncode != 0:
+        sys.exit(f"FAIL: {' '.join(command[:3])}... exited {result.returncode}: {result.stderr}")
+    return result
+
+
+STAGES = {
+    "schemas": stage_schemas,
+    "package": stage_package,
+    "libreoffice": stage_libreoffice,
+    "gnumeric": stage_gnumeric,
+    "openpyxl": stage_openpyxl,
+    "xlsx2csv": stage_xlsx2csv,
+    "chart": stage_chart,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("stage", choices=sorted(STAGES))
+    parser.add_argument("panel")
+    parser.add_argument("--schemas", default="")
+    parser.add_argument("--profile", default=os.path.join(tempfile.gettempdir(), "panel-soffice"))
+    args = parser.parse_args()
+    cases = load_cases(args.panel)
+    STAGES[args.stage](cases, args)
+    if failures:
+        print("\n".join("FAIL: " + f for f in failures))
+        sys.exit(1)
+    print(f"ok: {args.stage}, {len(cases)} workbooks")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,174 @@
+// Writes the workbooks of the interoperability panel: one report per example
+// export and the edge reports, through the batch program's own code. Beside
+// each workbook NAME.xlsx goes NAME.json, the report input that its data
+// sheet must read back as: the texts of the table block as Start handed them
+// to the report builder, with the layout, the data sheet and the decimals.
+//
+//   panel_reports EXAMPLES_DIR OUT_DIR
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/batch.h"
+#include "export_generator.h"
+#include "input/datetime.h"
+#include "input/formats.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct PanelCase {
+  std::string name;
+  std::string file;  // in the examples folder, or generated into OUT_DIR
+  std::vector<std::string> options;
+};
+
+void appendJsonText(std::string& out, std::string_view text) {
+  out += '"';
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+// The table block of the layout: its rows, its columns and the sheet that
+// holds it.
+struct TableBlock {
+  int rows = 0;
+  int columns = 0;
+  int sheet = 2;
+};
+
+TableBlock tableOf(const vexa::Session& session, int s) {
+  switch (session.count) {
+    case vexa::kMotionEvents:
+      return {static_cast<int>(session.List.size()), 5, 1};
+    case vexa::kPairedNumeric:
+      return {session.countstt, session.coung, 2};
+    case vexa::kPairedState:
+      return {session.countstt, session.coung, 1};
+    default:
+      return {session.countsttr, s, 2};
+  }
+}
+
+std::string describe(const std::string& name, const vexa::Session& session, int s, int decimals) {
+  const TableBlock block = tableOf(session, s);
+  std::string json = "{\"case\": ";
+  appendJsonText(json, name);
+  json += ", \"layout\": " + std::to_string(session.count);
+  json += ", \"sheet\": " + std::to_string(block.sheet);
+  json += ", \"decimals\": " + std::to_string(decimals);
+  json += ", \"probes\": ";
+  json += session.ref == "#" ? "true" : "false";
+  json += ",\n \"cells\": [";
+  for (int r = 1; r <= block.rows; ++r) {
+    json += r == 1 ? "\n  [" : ",\n  [";
+    for (int c = 1; c <= block.columns; ++c) {
+      if (c > 1) {
+        json += ", ";
+      }
+      const bool inArray = r <= session.Arr.rows() && c <= session.Arr.columns();
+      appendJsonText(json, inArray ? session.Arr.at(r, c) : std::string_view());
+    }
+    json += ']';
+  }
+  json += "]}\n";
+  return json;
+}
+
+int decimalsOf(const std::vector<std::string>& options) {
+  for (std::size_t i = 0; i + 1 < options.size(); ++i) {
+    if (options[i] == "--decimals") {
+      return std::stoi(options[i + 1]);
+    }
+  }
+  return 6;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s EXAMPLES_DIR OUT_DIR\n", argv[0]);
+    return 2;
+  }
+  const fs::path examples = argv[1];
+  const fs::path out = argv[2];
+  fs::remove_all(out);  // no workbook of an earlier panel stays
+  fs::create_directories(out);
+
+  // A climate-and-light export thinned to every second line (32000 lines
+  // kept), and a paired export of eight series with gaps.
+  vexa::bench::GeneratorOptions thinned;
+  thinned.lines = 64000;
+  thinned.stepSeconds = 300;
+  vexa::bench::GeneratorOptions paired;
+  paired.lines = 2000;
+  paired.series = 8;
+  const std::string thinnedFile = (out / "light_thinned.csv").string();
+  const std::string pairedFile = (out / "sensors_8_temper.csv").string();
+  if (!vexa::bench::writeExport(thinnedFile, vexa::bench::ExportKind::ClimateLight, thinned) ||
+      !vexa::bench::writeExport(pairedFile, vexa::bench::ExportKind::PairedNumeric, paired)) {
+    std::fprintf(stderr, "cannot write the generated exports into %s\n", argv[2]);
+    return 1;
+  }
+  const auto example = [&](const char* name) { return (examples / name).string(); };
+  const std::string all = "temperature,humidity,battery,light";
+  const std::vector<PanelCase> cases = {
+      {"climate", example("tag_climate.csv"), {"--series", "temperature,humidity,battery"}},
+      {"two_probes", example("tag#2_freezer.csv"), {"--series", "temperature,humidity"}},
+      {"two_probes_housing", example("tag#2_freezer.csv"), {"--series", "humidity,battery"}},
+      {"climate_light_log", example("tag_climate_light.csv"), {"--series", all, "--log"}},
+      {"light_only_log", example("tag_climate_light.csv"), {"--series", "light", "--log"}},
+      {"temperature", example("tag_temperature.csv"), {"--series", "temperature,battery"}},
+      {"single_series", example("tag_climate.csv"), {"--series", "humidity", "--decimals", "2"}},
+      {"empty_window",
+       example("tag_climate.csv"),
+       {"--from", "2030-01-01 00:00:00", "--to", "2030-01-02 00:00:00"}},
+      {"events", example("tag_events.csv"), {}},
+      {"boiler", example("boiler_temper.csv"), {"--decimals", "1"}},
+      {"doors", example("doors_state.csv"), {}},
+      {"thinned_32000", thinnedFile, {"--series", all}},
+      {"paired_8_series", pairedFile, {"--decimals", "3"}},
+  };
+
+  for (const PanelCase& c : cases) {
+    const std::string workbook = (out / (c.name + ".xlsx")).string();
+    std::vector<std::string> arguments = c.options;
+    arguments.insert(arguments.end(), {"--output", workbook, c.file});
+    std::string description;
+    vexa::cli::Environment environment;
+    environment.opener = [](const std::string&) {};
+    environment.clock = [] {
+      return vexa::decodeDateTime(vexa::parseDateTime("2021-01-07 15:30:45"));
+    };
+    environment.reportInput = [&](const std::string&, const vexa::Session& session, int s) {
+      description = describe(c.name, session, s, decimalsOf(c.options));
+    };
+    std::ostringstream printed;
+    std::ostringstream messages;
+    if (vexa::cli::runCommandLine(arguments, printed, messages, environment) != 0 ||
+        description.empty()) {
+      std::fprintf(stderr, "%s: no report: %s\n", c.name.c_str(), messages.str().c_str());
+      return 1;
+    }
+    std::ofstream(out / (c.name + ".json"), std::ios::binary) << description;
+    std::printf("%s\n", workbook.c_str());
+  }
+  return 0;
+}
