@@ -10,7 +10,9 @@ cpack -G DEB -B "$work/package" --config "$build/CPackConfig.cmake" > "$work/cpa
   cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/package/*.deb)
 info=$(dpkg-deb --info "$deb")
-grep -q 'Depends:.*libzip' <<< "$info" || { echo "no libzip dependency: $info"; exit 1; }
+grep -q 'Depends:.*libdeflate' <<< "$info" || { echo "no libdeflate dependency: $info"; exit 1; }
+grep -q 'Recommends:.*fonts-crosextra-carlito' <<< "$info" || {
+  echo "Carlito, LibreOffice's Calibri, is not recommended: $info"; exit 1; }
 grep -q 'Depends:.*qt6-qpa-plugins' <<< "$info" || { echo "no Qt platform plugins: $info"; exit 1; }
 dpkg -x "$deb" "$work/root"
 for file in usr/bin/vexa-chart usr/bin/vexa-chart-report \
