@@ -4,11 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cmath>
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
+
+#include "input/system_reason.h"
 
 namespace vexa {
 
@@ -27,11 +31,11 @@ FileReadError::FileReadError(std::string_view path, std::string_view reason)
     : std::runtime_error(readErrorMessage(path, reason)) {}
 
 int thinningFactorFor(std::size_t lines, std::size_t maxLines) {
-  const double ratio = static_cast<double>(lines) / static_cast<double>(maxLines);
-  if (ratio <= 1.0) {
+  if (lines <= maxLines) {
     return 1;
   }
-  return static_cast<int>(std::ceil(ratio));
+  const std::size_t factor = lines / maxLines + (lines % maxLines != 0 ? 1 : 0);
+  return static_cast<int>(std::min<std::size_t>(factor, INT_MAX));
 }
 
 namespace {
@@ -45,6 +49,9 @@ class ByteSource {
   virtual ~ByteSource() = default;
   virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
   virtual void restart() = 0;
+  // The bytes of the file taken since the (re)start, the byte-order mark
+  // included.
+  virtual std::uint64_t taken() const = 0;
 };
 
 class MemorySource final : public ByteSource {
@@ -57,23 +64,23 @@ class MemorySource final : public ByteSource {
     return n;
   }
   void restart() override { position_ = 0; }
+  std::uint64_t taken() const override { return position_; }
 
  private:
   std::string_view bytes_;
   std::size_t position_ = 0;
 };
 
-std::string errnoReason(int error) {
+// The reason a file cannot be read, in the user's words.
+std::string readReason(int error) {
   switch (error) {
     case ENOENT:
       return "файл не найден";
     case EACCES:
     case EPERM:
       return "нет прав на чтение";
-    case EISDIR:
-      return "это папка, а не файл";
     default:
-      return std::strerror(error);
+      return systemReason(error);
   }
 }
 
@@ -89,11 +96,12 @@ class FileSource final : public ByteSource {
         return static_cast<std::size_t>(n);
       }
       if (errno != EINTR) {
-        throw FileReadError(path_, errnoReason(errno));
+        throw FileReadError(path_, readReason(errno));
       }
     }
   }
   void restart() override { position_ = start_; }
+  std::uint64_t taken() const override { return static_cast<std::uint64_t>(position_ - start_); }
 
  private:
   int fd_;
@@ -134,12 +142,21 @@ const char* findLineEnd(const char* p, const char* end) {
   return p;
 }
 
+// All lines kept for a report may take this much at most, a line that spans
+// chunks included while it is gathered: the widest exports (thousands of
+// column pairs) have lines of some hundred kilobytes.
+constexpr std::size_t kMaxKeptBytes = std::size_t{256} << 20;
+
+[[noreturn]] void tooMuchKept(std::string_view path) {
+  throw FileReadError(path, "строки для отчёта занимают больше 256 МБ");
+}
+
 // Splits the bytes of a source into lines across chunk boundaries. `want(i)`
 // tells whether line i is needed; `onLine(i, text)` receives the needed ones.
 // Returns the number of lines.
 template <class Want, class OnLine>
-std::size_t splitLines(ByteSource& source, Want&& want, OnLine&& onLine,
-                       std::vector<char>& buffer) {
+std::size_t splitLines(ByteSource& source, Want&& want, OnLine&& onLine, std::vector<char>& buffer,
+                       std::string_view path) {
   std::size_t index = 0;
   bool lineOpen = false;   // bytes seen since the last line end
   bool pendingCR = false;  // the previous chunk ended with CR
@@ -161,6 +178,9 @@ std::size_t splitLines(ByteSource& source, Want&& want, OnLine&& onLine,
       if (q == end) {
         if (needed) {
           carry.append(p, q);
+          if (carry.size() > kMaxKeptBytes) {
+            tooMuchKept(path);
+          }
         }
         lineOpen = true;
         break;
@@ -305,8 +325,9 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// A line of a file that declares UTF-8 by its byte-order mark: invalid
-// sequences become U+FFFD, so that everything downstream holds valid UTF-8.
+// A kept line of a UTF-8 file: invalid sequences become U+FFFD, so that
+// everything downstream holds valid UTF-8 (also when the file changed after
+// its bytes were judged to be UTF-8).
 std::string sanitiseUtf8(std::string_view text) {
   Utf8Validator check;
   check.feed(reinterpret_cast<const unsigned char*>(text.data()), text.size());
@@ -373,32 +394,94 @@ std::string fromWindows1251(std::string_view text) {
 
 // ---- UTF-16 ----
 
-std::string fromUtf16(std::string_view bytes, bool bigEndian, std::string_view path) {
-  if (bytes.size() % 2 != 0) {
-    throw FileReadError(path, "текст в кодировке UTF-16 обрывается посреди символа");
+// UTF-16 text read as UTF-8, a chunk at a time, so that a UTF-16 export takes
+// the same two bounded passes as any other. Unpaired surrogates become U+FFFD.
+class Utf16Source final : public ByteSource {
+ public:
+  Utf16Source(ByteSource& raw, bool bigEndian, std::string_view path)
+      : raw_(raw), bigEndian_(bigEndian), path_(path), units_(kChunkSize / 2) {}
+
+  std::size_t read(char* buffer, std::size_t capacity) override {
+    while (out_.size() - served_ < capacity && !ended_) {
+      decodeMore();
+    }
+    const std::size_t n = std::min(capacity, out_.size() - served_);
+    std::memcpy(buffer, out_.data() + served_, n);
+    served_ += n;
+    if (served_ == out_.size()) {
+      out_.clear();
+      served_ = 0;
+    }
+    return n;
   }
-  std::string out;
-  out.reserve(bytes.size());
-  const auto unit = [&](std::size_t i) -> char16_t {
-    const auto a = static_cast<unsigned char>(bytes[2 * i]);
-    const auto b = static_cast<unsigned char>(bytes[2 * i + 1]);
-    return static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
-  };
-  const std::size_t units = bytes.size() / 2;
-  for (std::size_t i = 0; i < units; ++i) {
-    const char16_t u = unit(i);
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
-      const char16_t low = unit(i + 1);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        appendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(low) - 0xDC00));
-        ++i;
-        continue;
+  void restart() override {
+    raw_.restart();
+    out_.clear();
+    served_ = 0;
+    oddByte_ = -1;
+    high_ = 0;
+    ended_ = false;
+  }
+  std::uint64_t taken() const override { return raw_.taken(); }
+
+ private:
+  void decodeMore() {
+    std::size_t got = 0;
+    if (oddByte_ >= 0) {
+      units_[0] = static_cast<char>(oddByte_);
+      got = 1;
+      oddByte_ = -1;
+    }
+    const std::size_t n = raw_.read(units_.data() + got, units_.size() - got);
+    got += n;
+    if (n == 0) {
+      ended_ = true;
+      if (got == 1) {
+        throw FileReadError(path_, "текст в кодировке UTF-16 обрывается посреди символа");
       }
     }
-    appendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : char32_t(u));
+    if (got % 2 != 0) {
+      oddByte_ = static_cast<unsigned char>(units_[got - 1]);
+      --got;
+    }
+    for (std::size_t i = 0; i < got; i += 2) {
+      const auto a = static_cast<unsigned char>(units_[i]);
+      const auto b = static_cast<unsigned char>(units_[i + 1]);
+      const auto unit = static_cast<char16_t>(bigEndian_ ? (a << 8) | b : (b << 8) | a);
+      take(unit);
+    }
+    if (ended_ && high_ != 0) {
+      appendUtf8(out_, kReplacement);
+      high_ = 0;
+    }
   }
-  return out;
-}
+  void take(char16_t unit) {
+    if (high_ != 0) {
+      const char16_t high = high_;
+      high_ = 0;
+      if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        appendUtf8(out_, 0x10000 + ((char32_t(high) - 0xD800) << 10) + (char32_t(unit) - 0xDC00));
+        return;
+      }
+      appendUtf8(out_, kReplacement);
+    }
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      high_ = unit;
+    } else {
+      appendUtf8(out_, (unit >= 0xDC00 && unit <= 0xDFFF) ? kReplacement : char32_t(unit));
+    }
+  }
+
+  ByteSource& raw_;
+  bool bigEndian_;
+  std::string path_;
+  std::vector<char> units_;
+  std::string out_;  // decoded, not yet served
+  std::size_t served_ = 0;
+  int oddByte_ = -1;  // a byte of a unit that the next read completes
+  char16_t high_ = 0;
+  bool ended_ = false;
+};
 
 TextEncoding encodingFromMark(std::string_view start, std::size_t& markLength) {
   if (start.starts_with("\xEF\xBB\xBF")) {
@@ -417,9 +500,18 @@ TextEncoding encodingFromMark(std::string_view start, std::size_t& markLength) {
   return TextEncoding::Utf8;
 }
 
+// The bytes taken from the file by each pass: equal to the file's size when
+// the file stayed as it was.
+struct PassSizes {
+  std::uint64_t count = 0;
+  std::uint64_t keep = 0;
+};
+
 // Counts the lines, decides the 8-bit encoding, then keeps every k-th line.
+// `betweenPasses` runs after the count.
 LoadedLines readLines(ByteSource& source, TextEncoding encoding, std::string_view path,
-                      std::size_t maxLines) {
+                      std::size_t maxLines, PassSizes& sizes,
+                      const std::function<void()>& betweenPasses = {}) {
   std::vector<char> buffer(kChunkSize);
   LoadedLines result;
   result.encoding = encoding;
@@ -437,56 +529,95 @@ LoadedLines readLines(ByteSource& source, TextEncoding encoding, std::string_vie
         return n;
       }
       void restart() override { inner_.restart(); }
+      std::uint64_t taken() const override { return inner_.taken(); }
 
      private:
       ByteSource& inner_;
       Utf8Validator& v_;
     } validating(source, validator);
     result.totalLines = splitLines(
-        validating, [](std::size_t) { return false; }, [](std::size_t, std::string_view) {},
-        buffer);
+        validating, [](std::size_t) { return false; }, [](std::size_t, std::string_view) {}, buffer,
+        path);
     if (!validator.valid()) {
       result.encoding = TextEncoding::Windows1251;
     }
   } else {
     result.totalLines = splitLines(
-        source, [](std::size_t) { return false; }, [](std::size_t, std::string_view) {}, buffer);
+        source, [](std::size_t) { return false; }, [](std::size_t, std::string_view) {}, buffer,
+        path);
   }
+  sizes.count = source.taken();
   if (result.totalLines == 0) {
     throw FileReadError(path, "файл пуст, в нём нет ни одной строки");
+  }
+  if (betweenPasses) {
+    betweenPasses();
   }
 
   result.thinningFactor = thinningFactorFor(result.totalLines, maxLines);
   const std::size_t k = static_cast<std::size_t>(result.thinningFactor);
   const std::size_t total = result.totalLines;
   result.lines.reserve((total + k - 1) / k);
+  std::size_t kept = 0;
   source.restart();
-  // Lines appended after the count (a file still being written) are ignored.
+  // Lines appended after the count (a file still being written) are ignored;
+  // the caller sees from the sizes that the file changed. Whatever the bytes
+  // are by then, the kept lines hold valid UTF-8.
   splitLines(
       source, [&](std::size_t i) { return i < total && i % k == 0; },
       [&](std::size_t, std::string_view line) {
-        switch (result.encoding) {
-          case TextEncoding::Windows1251:
-            result.lines.push_back(fromWindows1251(line));
-            break;
-          case TextEncoding::Utf8WithBom:
-            result.lines.push_back(sanitiseUtf8(line));
-            break;
-          default:
-            result.lines.emplace_back(line);
+        kept += line.size();
+        if (kept > kMaxKeptBytes) {
+          tooMuchKept(path);
+        }
+        if (result.encoding == TextEncoding::Windows1251) {
+          result.lines.push_back(fromWindows1251(line));
+        } else {
+          result.lines.push_back(sanitiseUtf8(line));
         }
       },
-      buffer);
+      buffer, path);
+  sizes.keep = source.taken();
   return result;
 }
 
-LoadedLines decodeUtf16(std::string_view bytes, bool bigEndian, std::string_view path,
-                        std::size_t maxLines) {
-  const std::string text = fromUtf16(bytes, bigEndian, path);
-  MemorySource source(text);
-  LoadedLines result = readLines(source, TextEncoding::Utf16LE, path, maxLines);
-  result.encoding = bigEndian ? TextEncoding::Utf16BE : TextEncoding::Utf16LE;
+LoadedLines readFrom(ByteSource& raw, std::uint64_t markLength, TextEncoding encoding,
+                     std::string_view path, std::size_t maxLines, PassSizes& sizes,
+                     const std::function<void()>& betweenPasses = {}) {
+  LoadedLines result;
+  if (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE) {
+    Utf16Source text(raw, encoding == TextEncoding::Utf16BE, path);
+    result = readLines(text, encoding, path, maxLines, sizes, betweenPasses);
+    result.encoding = encoding;
+  } else {
+    result = readLines(raw, encoding, path, maxLines, sizes, betweenPasses);
+  }
+  sizes.count += markLength;
+  sizes.keep += markLength;
   return result;
+}
+
+// What tells that a file stayed the same between two looks at it.
+struct FileState {
+  dev_t device;
+  ino_t inode;
+  off_t size;
+  timespec modified;
+  timespec changed;
+
+  bool operator==(const FileState& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+           changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+  }
+};
+
+FileState stateOf(int fd, const std::string& path) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    throw FileReadError(path, readReason(errno));
+  }
+  return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
 }
 
 }  // namespace
@@ -495,28 +626,29 @@ LoadedLines decodeExportLines(std::string_view bytes, std::string_view path, std
   std::size_t markLength = 0;
   const TextEncoding encoding = encodingFromMark(bytes.substr(0, 3), markLength);
   bytes.remove_prefix(markLength);
-  if (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE) {
-    return decodeUtf16(bytes, encoding == TextEncoding::Utf16BE, path, maxLines);
-  }
   MemorySource source(bytes);
-  return readLines(source, encoding, path, maxLines);
+  PassSizes ignored;
+  return readFrom(source, markLength, encoding, path, maxLines, ignored);
 }
 
-LoadedLines loadExportLines(const std::string& path, std::size_t maxLines) {
+LoadedLines loadExportLines(const std::string& path, std::size_t maxLines,
+                            const std::function<void()>& betweenPasses) {
   if (path.empty()) {
     throw FileReadError(path, "файл не выбран");
   }
+  // Opening a pipe or a device for reading may wait for a writer: the open
+  // does not wait, and what is not a regular file is refused at once.
   FileHandle file;
-  file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (file.fd < 0) {
-    throw FileReadError(path, errnoReason(errno));
+    throw FileReadError(path, readReason(errno));
   }
   struct stat info {};
   if (::fstat(file.fd, &info) != 0) {
-    throw FileReadError(path, errnoReason(errno));
+    throw FileReadError(path, readReason(errno));
   }
   if (S_ISDIR(info.st_mode)) {
-    throw FileReadError(path, errnoReason(EISDIR));
+    throw FileReadError(path, readReason(EISDIR));
   }
   if (!S_ISREG(info.st_mode)) {
     throw FileReadError(path, "это не обычный файл");
@@ -525,24 +657,38 @@ LoadedLines loadExportLines(const std::string& path, std::size_t maxLines) {
   ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
 
-  char start[3] = {};
-  FileSource probe(file.fd, path, 0);
-  const std::size_t got = probe.read(start, sizeof start);
-  std::size_t markLength = 0;
-  const TextEncoding encoding = encodingFromMark(std::string_view(start, got), markLength);
-
-  if (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE) {
-    // UTF-16 exports are rare; they are decoded whole, then split as UTF-8.
+  // One consistent snapshot: an export that a download or a sync client is
+  // still writing changes between the two passes; it is read again, and
+  // refused when it keeps changing.
+  constexpr int kAttempts = 3;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    const FileState before = stateOf(file.fd, path);
+    char start[3] = {};
+    FileSource probe(file.fd, path, 0);
+    const std::size_t got = probe.read(start, sizeof start);
+    std::size_t markLength = 0;
+    const TextEncoding encoding = encodingFromMark(std::string_view(start, got), markLength);
     FileSource source(file.fd, path, static_cast<off_t>(markLength));
-    std::string bytes;
-    std::vector<char> buffer(kChunkSize);
-    while (const std::size_t n = source.read(buffer.data(), buffer.size())) {
-      bytes.append(buffer.data(), n);
+    PassSizes sizes;
+    LoadedLines result;
+    bool readWhole = true;
+    try {
+      result = readFrom(source, markLength, encoding, path, maxLines, sizes, betweenPasses);
+    } catch (const FileReadError&) {
+      readWhole = false;  // judged below: a file that changed is read again
+      if (stateOf(file.fd, path) == before) {
+        throw;
+      }
     }
-    return decodeUtf16(bytes, encoding == TextEncoding::Utf16BE, path, maxLines);
+    const FileState after = stateOf(file.fd, path);
+    const auto size = static_cast<std::uint64_t>(before.size);
+    if (readWhole && after == before && sizes.count == size && sizes.keep == size) {
+      return result;
+    }
   }
-  FileSource source(file.fd, path, static_cast<off_t>(markLength));
-  return readLines(source, encoding, path, maxLines);
+  throw FileReadError(path,
+                      "файл менялся, пока его читали (его ещё записывают?); дождитесь, когда "
+                      "запись закончится, и откройте его снова");
 }
 
 }  // namespace vexa

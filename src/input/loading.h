@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -40,9 +41,14 @@ class FileReadError : public std::runtime_error {
 // smallest whole number not less than lines / maxLines.
 int thinningFactorFor(std::size_t lines, std::size_t maxLines = kMaxLines);
 
-// Reads the file at `path` (a file-system path in the local 8-bit encoding).
-// Raises FileReadError when it cannot be read or holds no line at all.
-LoadedLines loadExportLines(const std::string& path, std::size_t maxLines = kMaxLines);
+// Reads the file at `path` (a file-system path in the local 8-bit encoding)
+// in two passes, count and keep, as one consistent snapshot: a file that
+// changes meanwhile is read again, and refused when it keeps changing. Raises
+// FileReadError when it cannot be read, holds no line at all, or is not a
+// regular file (a pipe is refused without waiting for a writer).
+// `betweenPasses` runs between the two passes of every reading (for tests).
+LoadedLines loadExportLines(const std::string& path, std::size_t maxLines = kMaxLines,
+                            const std::function<void()>& betweenPasses = {});
 
 // The same for bytes already in memory (`path` only names them in messages).
 LoadedLines decodeExportLines(std::string_view bytes, std::string_view path = {},

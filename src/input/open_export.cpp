@@ -55,6 +55,9 @@ void scanPairedSpan(Session& session) {
 
 ExportLayout openExport(const std::string& fileName, Session& session, OpenObserver& observer) {
   LoadedLines loaded = loadExportLines(fileName);
+  if (loaded.lines.empty()) {
+    throw FileReadError(fileName, "файл пуст, в нём нет ни одной строки");
+  }
   session.List = std::move(loaded.lines);
 
   session.count = recogniseHeader(session.List.front());

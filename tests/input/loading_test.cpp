@@ -3,8 +3,16 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
-#include <random>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <future>
+#include <random>
+#include <thread>
+
+#include "support/error_text.h"
 #include "support/temp_files.h"
 
 namespace vexa {
@@ -44,10 +52,14 @@ TEST(Loading, EveryEncodingGivesTheSameLines) {
        "Date,Time, \xC2\xEB\xE0\xE6\xED\xEE\xF1\xF2\xFC\r\n2021-01-01,10:00:00,\xB0\xD1\r\n",
        TextEncoding::Windows1251},
   };
+  testing::TempDir dir;
   for (const Case& c : cases) {
     const LoadedLines loaded = decodeExportLines(c.bytes);
     EXPECT_EQ(loaded.lines, expected) << c.name;
     EXPECT_EQ(loaded.encoding, c.encoding) << c.name;
+    const LoadedLines fromFile = loadExportLines(dir.write("export.csv", c.bytes));
+    EXPECT_EQ(fromFile.lines, expected) << c.name;
+    EXPECT_EQ(fromFile.encoding, c.encoding) << c.name;
   }
 }
 
@@ -244,6 +256,114 @@ TEST(Loading, UnreadableFilesNameTheFileAndTheReason) {
   EXPECT_EQ(readErrorOf("/dev/null"),
             "Не удалось прочитать файл \"/dev/null\": это не обычный файл.");
   EXPECT_EQ(readErrorOf(""), "Не удалось прочитать файл \"\": файл не выбран.");
+}
+
+// A pipe never blocks Open, and no reason comes in English.
+TEST(Loading, PipesAndLinkLoopsAreRefusedAtOnceInRussian) {
+  testing::TempDir dir;
+  const std::string fifo = (dir.path() / "export.csv").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto refused = std::async(std::launch::async, [&] { return readErrorOf(fifo); });
+  if (refused.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    // Let the blocked reader go before failing.
+    ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+  }
+  EXPECT_EQ(refused.get(), "Не удалось прочитать файл \"" + fifo + "\": это не обычный файл.");
+
+  const auto a = dir.path() / "a.csv";
+  const auto b = dir.path() / "b.csv";
+  std::filesystem::create_symlink(b, a);
+  std::filesystem::create_symlink(a, b);
+  EXPECT_EQ(readErrorOf(a.string()), "Не удалось прочитать файл \"" + a.string() +
+                                         "\": символические ссылки замкнуты в кольцо.");
+}
+
+// An export still being written changes between the count and the keeping of
+// its lines: what is kept is always one snapshot of the file, never a mix.
+TEST(Loading, AFileThatChangesBetweenThePassesIsReadAgainOrRefused) {
+  testing::TempDir dir;
+  const std::string original = "Date,Time, T\r\n2021-01-01,10:00:00,1\r\n";
+  struct Case {
+    const char* name;
+    std::string rewritten;  // the file's bytes after the first count
+  };
+  const Case cases[] = {
+      {"emptied", ""},
+      {"grown", original + "2021-01-01,11:00:00,2\r\n2021-01-01,12:00:00,3\r\n"},
+      {"rewritten as UTF-16", utf16(u"Date,Time, Влажность\r\n2021-01-01,10:00:00,°С\r\n", false)},
+      {"same size, other bytes", std::string(original.size(), '\xFF')},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.write("export.csv", original);
+    int changes = 0;
+    std::string outcome;
+    try {
+      const LoadedLines loaded = loadExportLines(path, kMaxLines, [&] {
+        if (changes++ == 0) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));  // a new modification time
+          dir.write("export.csv", c.rewritten);
+        }
+      });
+      EXPECT_EQ(loaded.lines, decodeExportLines(c.rewritten).lines) << c.name;
+    } catch (const FileReadError& error) {
+      outcome = error.what();
+    }
+    // Read once more, whole; an emptied file ends at the count.
+    EXPECT_EQ(changes, c.rewritten.empty() ? 1 : 2) << c.name;
+    if (c.rewritten.empty()) {
+      EXPECT_NE(outcome.find("файл пуст"), std::string::npos) << outcome;
+    } else {
+      EXPECT_EQ(outcome, "") << c.name;
+    }
+  }
+
+  // A file that keeps changing is refused.
+  const std::string path = dir.write("growing.csv", original);
+  std::string grown = original;
+  EXPECT_EQ(testing::errorOf([&] {
+              loadExportLines(path, kMaxLines, [&] {
+                grown += "2021-01-01,11:00:00,2\r\n";
+                dir.write("growing.csv", grown);
+              });
+            }),
+            "Не удалось прочитать файл \"" + path +
+                "\": файл менялся, пока его читали (его ещё записывают?); дождитесь, когда запись "
+                "закончится, и откройте его снова.");
+}
+
+// UTF-16 is decoded a chunk at a time: characters, surrogate pairs and line
+// ends that fall across the chunks come out whole.
+TEST(Loading, Utf16AcrossChunksAgreesWithAPlainDecode) {
+  testing::TempDir dir;
+  std::u16string text;
+  std::string expected;
+  std::mt19937 random(7);
+  while (text.size() < 700'000) {
+    const int length = static_cast<int>(random() % 300);
+    for (int i = 0; i < length; ++i) {
+      switch (random() % 3) {
+        case 0:
+          text += u'a';
+          expected += 'a';
+          break;
+        case 1:
+          text += u'Ж';
+          expected += "Ж";
+          break;
+        default:
+          text += u"\U0001F600";
+          expected += "\U0001F600";
+      }
+    }
+    text += u"\r\n";
+    expected += "\r\n";
+  }
+  for (const bool bigEndian : {false, true}) {
+    const std::string bytes = utf16(text, bigEndian);
+    const LoadedLines loaded = loadExportLines(dir.write("utf16.csv", bytes), 1'000'000);
+    EXPECT_EQ(loaded.lines, referenceSplit(expected)) << bigEndian;
+    EXPECT_EQ(loaded.encoding, bigEndian ? TextEncoding::Utf16BE : TextEncoding::Utf16LE);
+  }
 }
 
 }  // namespace
