@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "input/system_reason.h"
+#include "input/text.h"
 
 namespace vexa {
 
@@ -338,17 +339,10 @@ std::string sanitiseUtf8(std::string_view text) {
   out.reserve(text.size() + 8);
   std::size_t i = 0;
   while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    unsigned char lo, hi;
-    const int length = Utf8Validator::sequence(c, lo, hi);
-    bool ok = length > 0 && i + static_cast<std::size_t>(length) <= text.size();
-    for (int k = 1; ok && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-      ok = k == 1 ? (next >= lo && next <= hi) : (next >= 0x80 && next <= 0xBF);
-    }
-    if (ok) {
-      out.append(text.substr(i, static_cast<std::size_t>(length)));
-      i += static_cast<std::size_t>(length);
+    const std::size_t length = utf8SequenceAt(text, i);
+    if (length > 0) {
+      out.append(text.substr(i, length));
+      i += length;
     } else {
       appendUtf8(out, kReplacement);
       ++i;

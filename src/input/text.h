@@ -41,6 +41,10 @@ int CountPos(std::string_view subtext, std::string_view Text);
 // shows control characters as visible symbols.
 std::string shortenForMessage(std::string_view text, std::size_t maxCodePoints = 100);
 
+// The length of the valid UTF-8 sequence (RFC 3629: no overlong forms, no
+// surrogates) that starts at `text[at]`, or 0 when none starts there.
+std::size_t utf8SequenceAt(std::string_view text, std::size_t at);
+
 // "'<text>'" and `rest`: the form of the conversion errors' messages.
 std::string quotedMessage(std::string_view text, std::string_view rest);
 

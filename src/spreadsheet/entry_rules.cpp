@@ -1,5 +1,7 @@
 #include "spreadsheet/entry_rules.h"
 
+#include <cmath>
+
 #include "input/datetime.h"
 #include "input/numbers.h"
 #include "spreadsheet/workbook_model.h"
@@ -7,6 +9,13 @@
 namespace vexa::sheet {
 
 namespace {
+
+// The serial of 1900-03-01, from which on the spreadsheet's serials count
+// the days since 1899-12-30.
+constexpr double kFirstMarch1900 = 61;
+
+// The largest number a cell holds; a larger one typed stays text.
+constexpr double kLargestNumber = 9.99999999999999e307;
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -86,10 +95,16 @@ bool readDateTime(std::string_view text, double& serial, std::string_view& autoF
     } else {
       return false;
     }
-    if (!isValidCivil(v)) {
+    // The spreadsheet keeps dates from 1900-01-01 on; it counts a 29 February
+    // 1900 that never was, so its serials before 1 March 1900 are one less
+    // than the days since 1899-12-30.
+    if (!isValidCivil(v) || v.year < 1900) {
       return false;
     }
     serial = encodeDateTime(v);
+    if (serial < kFirstMarch1900) {
+      serial -= 1;
+    }
     autoFormat = format;
     return true;
   }
@@ -112,7 +127,7 @@ bool readNumber(std::string_view text, double& value) {
   if (!isDigit(text[0]) && text[0] != '-' && text[0] != '+' && text[0] != ',') {
     return false;
   }
-  return tryParseDecimalComma(text, value);
+  return tryParseDecimalComma(text, value) && std::fabs(value) <= kLargestNumber;
 }
 
 }  // namespace

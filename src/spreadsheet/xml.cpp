@@ -6,9 +6,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "input/text.h"
+
 namespace vexa::sheet {
 
 namespace {
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD
 
 void appendCodeForm(std::string& out, unsigned value) {
   char buffer[16];
@@ -61,19 +65,30 @@ void appendEscaped(std::string& out, std::string_view text, bool attribute) {
       appendCodeForm(out, byte);
       continue;
     }
-    // U+FFFE and U+FFFF (EF BF BE, EF BF BF) are not XML characters either.
-    if (byte == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
-        (static_cast<unsigned char>(text[i + 2]) == 0xBE ||
-         static_cast<unsigned char>(text[i + 2]) == 0xBF)) {
+    if (byte < 0x80) {
+      out.push_back(c);
+      continue;
+    }
+    // Only valid UTF-8 goes into the package, whatever reached the writer:
+    // a byte that starts no valid sequence stands for U+FFFD.
+    const std::size_t length = utf8SequenceAt(text, i);
+    if (length == 0) {
+      out += kReplacementCharacter;
+      continue;
+    }
+    // U+FFFE and U+FFFF (EF BF BE, EF BF BF) are valid UTF-8 but not XML
+    // characters.
+    if (length == 3 && byte == 0xEF && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+        static_cast<unsigned char>(text[i + 2]) >= 0xBE) {
       if (attribute) {
-        out += "\xEF\xBF\xBD";
+        out += kReplacementCharacter;
       } else {
         appendCodeForm(out, static_cast<unsigned char>(text[i + 2]) == 0xBE ? 0xFFFE : 0xFFFF);
       }
-      i += 2;
-      continue;
+    } else {
+      out.append(text.substr(i, length));
     }
-    out.push_back(c);
+    i += length - 1;
   }
 }
 

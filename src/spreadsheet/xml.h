@@ -10,9 +10,12 @@ namespace vexa::sheet {
 // Appends `text` as element content: & < > escaped; characters that XML 1.0
 // does not allow (control characters, U+FFFE, U+FFFF) and CR written in the
 // spreadsheet's "_xHHHH_" form, and a literal "_xHHHH_" protected likewise.
+// Bytes that are not valid UTF-8 become U+FFFD: the part stays valid UTF-8
+// whatever the text holds.
 void appendEscapedText(std::string& out, std::string_view text);
 
-// Appends `text` as an attribute value (inside double quotes).
+// Appends `text` as an attribute value (inside double quotes), likewise valid
+// UTF-8 and XML characters only.
 void appendEscapedAttribute(std::string& out, std::string_view text);
 
 // Appends an integer in decimal.

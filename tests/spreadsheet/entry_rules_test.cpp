@@ -47,6 +47,21 @@ TEST(LocalEntry, TypedTextsBecomeNumbersDatesOrText) {
       {"Дата/Время", Kind::Text, 0, ""},
       {" Напряжение (В)", Kind::Text, 0, ""},
       {"Opened", Kind::Text, 0, ""},
+      // What a cell cannot hold as a value stays text: numbers beyond
+      // ±9.99999999999999E+307, dates before 1900.
+      {"9,99999999999999E+307", Kind::Number, 9.99999999999999e307, ""},
+      {"-9,99999999999999E+307", Kind::Number, -9.99999999999999e307, ""},
+      {"1E+308", Kind::Text, 0, ""},
+      {"-1,5E+308", Kind::Text, 0, ""},
+      {"1E+400", Kind::Text, 0, ""},
+      {"1899-12-31 23:59:59", Kind::Text, 0, ""},
+      {"31.12.1899", Kind::Text, 0, ""},
+      {"0001-01-01", Kind::Text, 0, ""},
+      // Before March 1900 the spreadsheet counts one day less (it has a
+      // 29 February 1900).
+      {"1900-01-01", Kind::Number, 1, "dd.mm.yyyy"},
+      {"28.02.1900 12:00", Kind::Number, 59.5, "dd.mm.yyyy h:mm"},
+      {"1900-03-01", Kind::Number, 61, "dd.mm.yyyy"},
   };
   for (const Case& c : cases) {
     const LocalEntry entry = readLocalEntry(c.typed);

@@ -25,6 +25,15 @@ TEST(XmlEscaping, TextKeepsEveryPartWellFormed) {
       {"_x00", "_x00"},
       {"\xEF\xBF\xBE", "_xFFFE_"},
       {"Температура (ºС)", "Температура (ºС)"},
+      // Whatever reaches the writer, the part holds valid UTF-8 only.
+      {"\xFF\xFE"
+       "a",
+       "\uFFFD\uFFFD"
+       "a"},                                   // a UTF-16 mark read as UTF-8
+      {"\xC0\xAF", "\uFFFD\uFFFD"},            // an overlong "/"
+      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},  // a surrogate
+      {"\xD0", "\uFFFD"},                      // cut in the middle
+      {"\xF0\x9F\x98\x80 \xF4\x90\x80\x80", "\U0001F600 \uFFFD\uFFFD\uFFFD\uFFFD"},
   };
   for (const Case& c : cases) {
     std::string out;
@@ -34,6 +43,9 @@ TEST(XmlEscaping, TextKeepsEveryPartWellFormed) {
   std::string attribute;
   appendEscapedAttribute(attribute, std::string("\"q\" & <\x01\t>", 10));
   EXPECT_EQ(attribute, "&quot;q&quot; &amp; &lt; &#x9;&gt;");
+  attribute.clear();
+  appendEscapedAttribute(attribute, "Лист\xFF\xEF\xBF\xBF");
+  EXPECT_EQ(attribute, "Лист\uFFFD\uFFFD");
 }
 
 TEST(XmlNumbers, ShortestExactForm) {
