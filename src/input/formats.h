@@ -71,7 +71,9 @@ std::string pairValue(const PairFields& pair);
 
 // Walks a paired-column line: the date is the text before the first comma,
 // then `pairCount` (time, value) pairs follow. `onPair(index, fields)` is
-// called for every pair, index counting from 1. Returns the date field.
+// called for every pair, index counting from 1, up to the end of the line:
+// the pairs after it are all empty and are not visited. Returns the date
+// field.
 template <class OnPair>
 std::string_view walkPairedLine(std::string_view line, int pairCount, OnPair&& onPair);
 
@@ -88,6 +90,9 @@ std::string_view walkPairedLine(std::string_view line, int pairCount, OnPair&& o
   for (int p = 1; p <= pairCount; ++p) {
     if (p > 1) {
       rest = remainder(rest);  // drops the previous pair's value field
+    }
+    if (rest.empty()) {
+      break;
     }
     PairFields pair;
     pair.time = head(rest);

@@ -2,6 +2,7 @@
 // action with one of them.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,6 +19,13 @@ inline constexpr std::string_view kBadIntervalMessage = "Неверный инт
 inline constexpr std::string_view kAttentionCaption = "Внимание!";
 inline constexpr std::string_view kNoDataMessage = "Нет данных.";
 inline constexpr std::string_view kSavedMessage = "Файл сохранен.";
+
+// A report larger than the program can build without exhausting the
+// computer's memory, or than a sheet holds.
+inline constexpr int kMaxSheetColumns = 16384;
+inline constexpr std::int64_t kMaxReportCells = 4'000'000;
+std::string tooManyColumnsMessage(std::int64_t columns);
+std::string tooMuchDataMessage(std::int64_t rows, std::int64_t columns);
 
 // Ends an action with a message in a plain message box (not an error box);
 // `caption` is empty for the program's own title.

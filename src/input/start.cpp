@@ -1,6 +1,7 @@
 #include "input/start.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "input/formats.h"
@@ -199,6 +200,27 @@ void extractMotionEvents(Session& session) {
   }
 }
 
+// The progress bar of a run of many steps: the bar counts in int, so a run
+// of more steps than that moves it in larger ones; it never goes past its
+// maximum, where a progress bar would not move at all.
+class Progress {
+ public:
+  Progress(StartObserver& observer, std::int64_t steps)
+      : observer_(observer),
+        steps_(std::max<std::int64_t>(steps, 1)),
+        scale_(steps_ / kBarSteps + 1) {
+    observer_.progressMaximum(bar(steps_));
+  }
+  void at(std::int64_t step) { observer_.progressPosition(bar(std::min(step, steps_))); }
+
+ private:
+  static constexpr std::int64_t kBarSteps = 1'000'000'000;
+  int bar(std::int64_t step) const { return static_cast<int>(step / scale_); }
+  StartObserver& observer_;
+  std::int64_t steps_;
+  std::int64_t scale_;
+};
+
 // Paired columns (100, 101): spread the pairs in the window over the staging
 // array, then move each staging column's cells up into the report array.
 void extractPairedColumns(Session& session, const Interval& interval, StartObserver& observer) {
@@ -209,10 +231,13 @@ void extractPairedColumns(Session& session, const Interval& interval, StartObser
   session.countm = 0;
   session.datc = CountPos("Time", session.List.front());
   const int datc = session.datc;
+  if (2 * static_cast<std::int64_t>(datc) > kMaxSheetColumns) {
+    throw StopWithMessage(tooManyColumnsMessage(2 * static_cast<std::int64_t>(datc)));
+  }
   const int columns = 2 * datc;
-  observer.progressMaximum(N + 2 * N * datc);
-  int position = 1;
-  observer.progressPosition(position);
+  Progress progress(observer, N + 2 * static_cast<std::int64_t>(N) * datc);
+  std::int64_t position = 1;
+  progress.at(position);
 
   session.Arr2 = TextTable(N, columns);
   TextTable& Arr2 = session.Arr2;
@@ -220,10 +245,15 @@ void extractPairedColumns(Session& session, const Interval& interval, StartObser
   std::vector<int> cells(static_cast<std::size_t>(columns) + 1, 0);
   std::vector<std::string_view> lastCell(static_cast<std::size_t>(columns) + 1);
   const auto stage = [&](int i, int k, std::string_view text) {
-    Arr2.set(i, k, text);
-    if (!text.empty()) {
-      ++cells[static_cast<std::size_t>(k)];
-      lastCell[static_cast<std::size_t>(k)] = Arr2.at(i, k);
+    if (text.empty()) {
+      return;  // an empty cell stays unwritten
+    }
+    const std::string_view stored = Arr2.arena()->store(text);
+    Arr2.setStored(i, k, stored);
+    ++cells[static_cast<std::size_t>(k)];
+    lastCell[static_cast<std::size_t>(k)] = stored;
+    if (static_cast<std::int64_t>(Arr2.written()) > kMaxReportCells) {
+      throw StopWithMessage(tooMuchDataMessage(N, columns));
     }
   };
 
@@ -232,7 +262,7 @@ void extractPairedColumns(Session& session, const Interval& interval, StartObser
   std::string stamp;
   std::string value;
   for (int i = 1; i <= N; ++i) {
-    observer.progressPosition(++position);
+    progress.at(++position);
     const std::string_view line = session.List[static_cast<std::size_t>(i - 1)];
     cleanField(date, head(line), false, "Date", "Дата", true);
     // Every pair of a line shares its date: read it once, when first needed.
@@ -243,6 +273,11 @@ void extractPairedColumns(Session& session, const Interval& interval, StartObser
     for (int j = 1; j <= datc; ++j) {
       bool taken = true;
       str = j == 1 ? remainder(line) : remainder(str);
+      if (str.empty()) {
+        // Nothing more on the line: the remaining pairs are all empty.
+        session.countm += datc - j + 1;
+        break;
+      }
       cleanField(time, head(str), false, "Time", "Время", true);
       if (time.empty()) {
         ++session.countm;
@@ -302,9 +337,13 @@ void extractPairedColumns(Session& session, const Interval& interval, StartObser
     session.countstt = std::max(session.countstt, k);
   }
   --session.coung;
+  // The table the report writes and formats, every cell of it.
+  if (static_cast<std::int64_t>(session.countstt) * session.coung > kMaxReportCells) {
+    throw StopWithMessage(tooMuchDataMessage(session.countstt, session.coung));
+  }
 
   // The report array shares the staging array's texts; rows are walked in
-  // storage order.
+  // storage order, each over its written cells only.
   session.Arr = TextTable(N, columns, Arr2.arena());
   TextTable& Arr = session.Arr;
   for (int g = 1; g <= columns; ++g) {
@@ -314,18 +353,14 @@ void extractPairedColumns(Session& session, const Interval& interval, StartObser
   }
   std::vector<int> nextRow(static_cast<std::size_t>(columns) + 1, 1);
   for (int i = 1; i <= N; ++i) {
-    for (int g = 1; g <= columns; ++g) {
-      if (cells[static_cast<std::size_t>(g)] < 2) {
-        continue;
+    Arr2.forEachWritten(i, [&](int column, std::string_view text) {
+      const auto g = static_cast<std::size_t>(column);
+      if (cells[g] >= 2) {
+        Arr.setStored(nextRow[g]++, target[g], text);
       }
-      const std::string_view cell = Arr2.at(i, g);
-      if (!cell.empty()) {
-        Arr.setStored(nextRow[static_cast<std::size_t>(g)]++, target[static_cast<std::size_t>(g)],
-                      cell);
-      }
-    }
+    });
     if (i % 4096 == 0 || i == N) {
-      observer.progressPosition(position + columns * i);
+      progress.at(position + static_cast<std::int64_t>(columns) * i);
     }
   }
 }

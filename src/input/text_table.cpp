@@ -1,5 +1,6 @@
 #include "input/text_table.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -27,14 +28,64 @@ std::string_view TextArena::store(std::string_view text) {
   return stored;
 }
 
+namespace {
+
+constexpr std::size_t kDenseCells = std::size_t{1} << 20;
+
+}  // namespace
+
 TextTable::TextTable(int rows, int columns, std::shared_ptr<TextArena> arena)
     : rows_(std::max(rows, 0)),
       columns_(std::max(columns, 0)),
-      cells_(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_)),
-      arena_(arena ? std::move(arena) : std::make_shared<TextArena>()) {}
+      arena_(arena ? std::move(arena) : std::make_shared<TextArena>()) {
+  const std::size_t cells = static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_);
+  sparse_ = cells > kDenseCells;
+  if (sparse_) {
+    written_rows_.resize(static_cast<std::size_t>(rows_));
+  } else {
+    dense_.resize(cells);
+  }
+}
 
-void TextTable::set(int row, int column, std::string_view text) {
-  cells_[index(row, column)] = arena_->store(text);
+std::string_view TextTable::sparseAt(int row, int column) const {
+  const auto& cells = written_rows_[static_cast<std::size_t>(row - 1)];
+  const auto found =
+      std::lower_bound(cells.begin(), cells.end(), column,
+                       [](const Entry& entry, int wanted) { return entry.column < wanted; });
+  return found != cells.end() && found->column == column ? found->text : std::string_view();
+}
+
+void TextTable::setStored(int row, int column, std::string_view storedText) {
+  check(row, column);
+  if (!sparse_) {
+    std::string_view& cell = dense_[denseIndex(row, column)];
+    if (cell.empty() && !storedText.empty()) {
+      ++written_;
+    } else if (!cell.empty() && storedText.empty()) {
+      --written_;
+    }
+    cell = storedText;
+    return;
+  }
+  auto& cells = written_rows_[static_cast<std::size_t>(row - 1)];
+  // Rows are mostly written left to right.
+  const auto found =
+      !cells.empty() && cells.back().column < column
+          ? cells.end()
+          : std::lower_bound(cells.begin(), cells.end(), column,
+                             [](const Entry& entry, int wanted) { return entry.column < wanted; });
+  const bool present = found != cells.end() && found->column == column;
+  if (storedText.empty()) {
+    if (present) {
+      cells.erase(found);
+      --written_;
+    }
+  } else if (present) {
+    found->text = storedText;
+  } else {
+    cells.insert(found, Entry{column, storedText});
+    ++written_;
+  }
 }
 
 void TextTable::outOfRange(int row, int column) const {

@@ -22,6 +22,9 @@ class TextArena {
   std::size_t left_ = 0;
 };
 
+// A table of up to a million cells is one block of cells; a larger one keeps
+// its written cells only, row by row, so that a table of thousands of columns
+// whose lines hold few values stays as small as its values.
 class TextTable {
  public:
   TextTable() = default;
@@ -33,32 +36,66 @@ class TextTable {
 
   // The text of cell (row, column); empty when never written. Raises
   // std::out_of_range outside rows 1..rows(), columns 1..columns().
-  std::string_view at(int row, int column) const { return cells_[index(row, column)]; }
+  std::string_view at(int row, int column) const {
+    check(row, column);
+    return sparse_ ? sparseAt(row, column) : dense_[denseIndex(row, column)];
+  }
   bool isEmpty(int row, int column) const { return at(row, column).empty(); }
 
-  // Writes a copy of `text` into the cell.
-  void set(int row, int column, std::string_view text);
+  // Writes a copy of `text` into the cell; an empty text empties it.
+  void set(int row, int column, std::string_view text) {
+    setStored(row, column, arena_->store(text));
+  }
 
   // Writes a text that already lives in this table's arena (no copy).
-  void setStored(int row, int column, std::string_view storedText) {
-    cells_[index(row, column)] = storedText;
+  void setStored(int row, int column, std::string_view storedText);
+
+  // Calls visit(column, text) for the written cells of `row`, in column order.
+  template <class Visit>
+  void forEachWritten(int row, Visit&& visit) const {
+    check(row, 1);
+    if (sparse_) {
+      for (const Entry& entry : written_rows_[static_cast<std::size_t>(row - 1)]) {
+        visit(entry.column, entry.text);
+      }
+      return;
+    }
+    const std::string_view* cells = &dense_[denseIndex(row, 1)];
+    for (int column = 1; column <= columns_; ++column) {
+      if (!cells[column - 1].empty()) {
+        visit(column, cells[column - 1]);
+      }
+    }
   }
+
+  // The number of written cells.
+  std::size_t written() const { return written_; }
 
   const std::shared_ptr<TextArena>& arena() const { return arena_; }
 
  private:
-  std::size_t index(int row, int column) const {
+  struct Entry {
+    int column;
+    std::string_view text;
+  };
+  void check(int row, int column) const {
     if (row < 1 || row > rows_ || column < 1 || column > columns_) [[unlikely]] {
       outOfRange(row, column);
     }
+  }
+  std::size_t denseIndex(int row, int column) const {
     return static_cast<std::size_t>(row - 1) * static_cast<std::size_t>(columns_) +
            static_cast<std::size_t>(column - 1);
   }
+  std::string_view sparseAt(int row, int column) const;
   [[noreturn]] void outOfRange(int row, int column) const;
 
   int rows_ = 0;
   int columns_ = 0;
-  std::vector<std::string_view> cells_;
+  bool sparse_ = false;
+  std::vector<std::string_view> dense_;           // by row, then column
+  std::vector<std::vector<Entry>> written_rows_;  // sparse: per row, by column
+  std::size_t written_ = 0;
   std::shared_ptr<TextArena> arena_;
 };
 

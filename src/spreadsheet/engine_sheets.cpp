@@ -133,8 +133,12 @@ void RangeObject::setFormulaR1C1Local(const TextTable& values) {
       // Cells beyond the array are left empty.
       const std::string_view typed =
           i <= values.rows() && j <= values.columns() ? values.at(i, j) : std::string_view();
-      LocalEntry entry = readLocalEntry(typed);
       Cell& cell = row[static_cast<std::size_t>(c - 1)];
+      if (typed.empty()) {
+        cell.kind = Cell::Kind::Empty;
+        continue;
+      }
+      LocalEntry entry = readLocalEntry(typed);
       switch (entry.kind) {
         case LocalEntry::Kind::Empty:
           cell.kind = Cell::Kind::Empty;

@@ -459,6 +459,51 @@ namespace {
 
 // The column compaction as a plain column-by-column walk over the staging
 // array, to hold the report array against.
+// Wide paired exports: memory follows the values, not the grid; what a sheet
+// or a report cannot hold is refused with a message, before any counter could
+// overflow.
+TEST_F(StartTest, WidePairedExportsFollowTheirValuesOrAreRefused) {
+  const auto header = [](int pairs) {
+    std::string line = "Date,Time";
+    for (int p = 1; p <= pairs; ++p) {
+      line += ", S" + std::to_string(p) + (p < pairs ? ",Time" : "");
+    }
+    return line;
+  };
+  window("2021-01-01 00:00:00", "2021-12-31 00:00:00");
+
+  // 2000 pairs over 32000 lines that hold nothing: a grid of 128 million
+  // cells, of which only the headings are written.
+  std::vector<std::string> lines = {header(2000)};
+  lines.resize(32000);
+  load(lines);
+  start();
+  EXPECT_EQ(session.Arr2.written(), 4000u);
+  EXPECT_EQ(session.countm, 2000 * 31999);
+  EXPECT_LE(observer.position, observer.maximum);
+
+  // More columns than a sheet holds: 33555 pairs once overflowed the progress.
+  load({header(33555), "2021-01-01,10:00:00,1"});
+  EXPECT_EQ(failure(),
+            "В файле 67110 столбцов, а лист вмещает не больше 16384. Отчёт по такому файлу не "
+            "построить.");
+  EXPECT_EQ(failure(), tooManyColumnsMessage(67110));
+
+  // A table too big for a report: one long series beside 999 short ones.
+  lines = {header(1000)};
+  std::string everyPair = "2021-01-01";
+  for (int p = 1; p <= 1000; ++p) {
+    everyPair += ",10:00:00,1";
+  }
+  lines.push_back(everyPair);
+  for (int i = 0; i < 4001; ++i) {
+    lines.push_back("2021-01-02,10:00:00,2");
+  }
+  load(lines);
+  EXPECT_EQ(failure(), tooMuchDataMessage(4004, 2000));
+  EXPECT_NE(failure().find("не больше 4 000 000"), std::string::npos);
+}
+
 struct Compacted {
   std::vector<std::vector<std::string>> Arr;  // [row][column], 0-based
   int coung = 1;
