@@ -1,12 +1,21 @@
 #include "cli/batch.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <map>
+#include <mutex>
 #include <ostream>
+#include <set>
+#include <sstream>
+#include <thread>
 
 #include "input/datetime.h"
 #include "input/formats.h"
 #include "input/messages.h"
 #include "input/open_export.h"
 #include "input/start.h"
+#include "spreadsheet/package.h"
 
 namespace vexa::cli {
 
@@ -24,6 +33,8 @@ const char* const kUsage =
     "                  instead of next to the export under the time-stamped name;\n"
     "                  only with a single FILE\n"
     "  --open          open the finished workbook in the default application\n"
+    "  -j, --jobs N    use N cores: N files at a time, or one file on N cores\n"
+    "                  (default: the number of cores)\n"
     "  -h, --help      usage;  --version  version\n";
 
 namespace {
@@ -108,13 +119,85 @@ class ObservedReport final : public ReportBuilder {
   const Session& session_;
 };
 
+// The workbook names of one run. Exports whose reports would have the same
+// time-stamped name ("a.csv" and "a.txt") get distinct ones: the second of
+// them in the order of the arguments "-2", the third "-3", whichever is
+// done first. A workbook already on the disk is never replaced under a
+// time-stamped name either: the next number is taken.
+class WorkbookNames {
+ public:
+  // `occurrence`: 1 for the first export of its name in the run, 2 for the
+  // second, and so on.
+  std::string claim(const std::string& usualName, int occurrence) {
+    const std::lock_guard<std::mutex> lock(lock_);
+    const auto numbered = [&](int n) {
+      return withExtension(n == 1 ? usualName : usualName + "-" + std::to_string(n));
+    };
+    std::string name = numbered(occurrence);
+    for (int n = occurrence + 1; claimed_.count(name) != 0 || exists(name); ++n) {
+      name = numbered(n);
+    }
+    claimed_.insert(name);
+    return name;
+  }
+
+  // "report" and "report.xlsx" both name "report.xlsx", as a save does.
+  static std::string withExtension(const std::string& name) {
+    return name.ends_with(".xlsx") ? name : name + ".xlsx";
+  }
+
+ private:
+  static bool exists(const std::string& name) {
+    std::error_code ignored;
+    return std::filesystem::symlink_status(name, ignored).type() !=
+           std::filesystem::file_type::not_found;
+  }
+  std::mutex lock_;
+  std::set<std::string> claimed_;
+};
+
+// A report is prepared beside its workbook under a hidden name and moved
+// onto the workbook's name only when it is complete: a report that fails,
+// or a process that is killed, never replaces the file that was there.
+class StagedWorkbook {
+ public:
+  ~StagedWorkbook() {
+    if (!staging_.empty()) {
+      std::error_code ignored;
+      std::filesystem::remove(staging_, ignored);
+    }
+  }
+  // The staging name for the workbook `finalName` (with its extension).
+  std::string prepare(const std::string& finalName) {
+    std::error_code ignored;
+    final_ = std::filesystem::absolute(finalName, ignored).string();
+    sheet::removeStaleStaging(final_);
+    staging_ = sheet::stagingNameFor(final_);
+    return staging_;
+  }
+  // Moves the finished workbook onto its name; returns that name.
+  std::string commit() {
+    sheet::moveIntoPlace(staging_, final_);
+    staging_.clear();
+    return final_;
+  }
+
+ private:
+  std::string final_;
+  std::string staging_;
+};
+
 // Open and Start for one file, as the window runs them; true when a workbook
 // was saved.
-bool reportFile(const std::string& file, const Options& options, sheet::Engine& engine,
-                std::ostream& out, std::ostream& err, const Environment& environment) {
+bool reportFile(const std::string& file, int occurrence, const Options& options,
+                sheet::Engine& engine, WorkbookNames& names, std::ostream& out, std::ostream& err,
+                const Environment& environment) {
   BatchHost host(file, err);
   try {
-    if (isRefusedName(file)) {
+    // The folder names count too, as in the window, which always has the
+    // whole path: "tag.csv" in a folder "MotionLog_1" is refused.
+    std::error_code ignored;
+    if (isRefusedName(std::filesystem::absolute(file, ignored).string())) {
       host.say(std::string(kRefusedNameMessage));
       return false;
     }
@@ -124,7 +207,8 @@ bool reportFile(const std::string& file, const Options& options, sheet::Engine& 
     ReportControls& c = host.values();
     c.Edit1 = file;
     c.OpenDialog1FileName = file;
-    c.CheckBox1 = options.open;
+    // The workbook is closed when done; --open opens it once it has its name.
+    c.CheckBox1 = false;
     c.ComboBox1 = std::to_string(options.decimals);
     c.CheckBox2 = options.temperature;
     c.CheckBox3 = options.humidity;
@@ -143,15 +227,21 @@ bool reportFile(const std::string& file, const Options& options, sheet::Engine& 
 
     std::vector<AutomationComponents> components;
     ExcelReport report(engine, host, session, components, environment.clock);
-    if (options.output) {
-      report.setWorkbookName(*options.output);
-    }
+    StagedWorkbook workbook;
+    report.setWorkbookNamer([&](const std::string& usualName) {
+      return workbook.prepare(options.output ? WorkbookNames::withExtension(*options.output)
+                                             : names.claim(usualName, occurrence));
+    });
     ObservedReport observed(report, environment.reportInput, file, session);
     runStart(session, choices, host, observed);
     if (components.empty()) {
       return false;
     }
-    out << sheet::savedPathOf(*components.back().WB) << '\n';
+    const std::string saved = workbook.commit();
+    out << saved << '\n';
+    if (options.open && environment.opener) {
+      environment.opener(saved);
+    }
     return true;
   } catch (const std::exception& error) {
     host.say(error.what());
@@ -223,6 +313,15 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     } else if (argument == "--open") {
       flag();
       options.open = true;
+    } else if (argument == "-j" || argument == "--jobs" ||
+               (argument.rfind("-j", 0) == 0 && argument.size() > 2)) {
+      const std::string jobs =
+          argument.size() > 2 && argument[1] == 'j' ? argument.substr(2) : value();
+      if (jobs.empty() || jobs.size() > 4 ||
+          jobs.find_first_not_of("0123456789") != std::string::npos || std::stoi(jobs) < 1) {
+        throw UsageError("--jobs: '" + jobs + "' is not a whole number from 1 to 9999");
+      }
+      options.jobs = std::stoi(jobs);
     } else {
       throw UsageError("unknown option " + argument);
     }
@@ -234,16 +333,79 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     if (options.output && options.files.size() > 1) {
       throw UsageError("--output works with a single FILE only");
     }
+    std::error_code ignored;
+    if (options.output && (options.output->ends_with('/') ||
+                           std::filesystem::is_directory(*options.output, ignored))) {
+      throw UsageError("--output: '" + *options.output +
+                       "' is a folder; give the workbook's file name");
+    }
   }
   return options;
 }
 
 int runBatch(const Options& options, std::ostream& out, std::ostream& err,
              const Environment& environment) {
-  sheet::Engine engine(sheet::EngineOptions{environment.opener});
-  bool allSaved = true;
+  const std::size_t jobs = options.jobs > 0
+                               ? static_cast<std::size_t>(options.jobs)
+                               : std::max<std::size_t>(std::thread::hardware_concurrency(), 1);
+  const std::size_t workers = std::min(jobs, options.files.size());
+  WorkbookNames names;
+  std::vector<int> occurrences;
+  std::map<std::string, int> seen;  // exports by the base of their workbook's name
   for (const std::string& file : options.files) {
-    allSaved = reportFile(file, options, engine, out, err, environment) && allSaved;
+    std::error_code ignored;
+    occurrences.push_back(
+        ++seen[reportBaseName(std::filesystem::absolute(file, ignored).string())]);
+  }
+
+  // Each file's lines, printed in the order of the arguments as the files are
+  // done: the saved paths on standard output, the messages grouped per file.
+  struct Outcome {
+    std::string out;
+    std::string err;
+    bool saved = false;
+    bool done = false;
+  };
+  std::vector<Outcome> outcomes(options.files.size());
+  std::mutex lock;
+  std::condition_variable finished;
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    // A spreadsheet application of its own for each worker; the cores that
+    // -j gives are shared among the workers, so that a single file packs its
+    // workbook on all of them and two files side by side on one each.
+    sheet::Engine engine(sheet::EngineOptions{
+        .writer = environment.writer,
+        .packThreads = static_cast<int>(std::max<std::size_t>(jobs / workers, 1))});
+    for (std::size_t i = next++; i < options.files.size(); i = next++) {
+      std::ostringstream fileOut;
+      std::ostringstream fileErr;
+      const bool saved = reportFile(options.files[i], occurrences[i], options, engine, names,
+                                    fileOut, fileErr, environment);
+      const std::lock_guard<std::mutex> guard(lock);
+      outcomes[i] = {fileOut.str(), fileErr.str(), saved, true};
+      finished.notify_all();
+    }
+  };
+  std::vector<std::thread> threads;
+  if (workers > 1) {
+    for (std::size_t t = 0; t < workers; ++t) {
+      threads.emplace_back(work);
+    }
+  }
+  bool allSaved = true;
+  for (std::size_t i = 0; i < outcomes.size(); ++i) {
+    if (workers <= 1) {
+      work();  // one worker: the files one after another, here
+    }
+    std::unique_lock<std::mutex> guard(lock);
+    finished.wait(guard, [&] { return outcomes[i].done; });
+    out << outcomes[i].out << std::flush;
+    err << outcomes[i].err << std::flush;
+    allSaved = outcomes[i].saved && allSaved;
+  }
+  for (std::thread& thread : threads) {
+    thread.join();
   }
   return allSaved ? 0 : 1;
 }

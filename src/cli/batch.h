@@ -26,6 +26,7 @@ struct Options {
   int decimals = 6;
   std::optional<std::string> output;
   bool open = false;
+  int jobs = 0;  // cores to use: files at a time, or one file's threads; 0: all
   bool help = false;
   bool version = false;
 };
@@ -49,11 +50,14 @@ struct Environment {
   sheet::Opener opener = sheet::openWithDesktop;  // --open
   Clock clock = localNow;                         // the workbook's time stamp
   ReportInputSeen reportInput = {};               // tools that check the written tables
+  sheet::FileWriter writer = {};                  // empty: the engine's atomic write
 };
 
-// Reports every file: the saved workbook's path on `out`, one line per file;
-// the program's messages on `err`, each after the file's name. Returns 0 when
-// every file produced a workbook, 1 when any did not.
+// Reports every file, `jobs` at a time: the saved workbook's path on `out`,
+// one line per file, in the order of the files; the program's messages on
+// `err`, each after the file's name, grouped per file. A workbook appears
+// under its name only when complete. Returns 0 when every file produced a
+// workbook, 1 when any did not.
 int runBatch(const Options& options, std::ostream& out, std::ostream& err,
              const Environment& environment = {});
 

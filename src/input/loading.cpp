@@ -442,7 +442,11 @@ class Utf16Source final : public ByteSource {
       const auto a = static_cast<unsigned char>(units_[i]);
       const auto b = static_cast<unsigned char>(units_[i + 1]);
       const auto unit = static_cast<char16_t>(bigEndian_ ? (a << 8) | b : (b << 8) | a);
-      take(unit);
+      if (unit < 0x80 && high_ == 0) {
+        out_.push_back(static_cast<char>(unit));  // most of an export is ASCII
+      } else {
+        take(unit);
+      }
     }
     if (ended_ && high_ != 0) {
       appendUtf8(out_, kReplacement);

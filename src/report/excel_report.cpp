@@ -58,8 +58,8 @@ void ExcelReport::Excel(int count, const TextTable& Arr, double OsMin1, double O
   c.XL->ErrorCheckingOptions()->setNumberAsText(false);
   c.XL->ErrorCheckingOptions()->setInconsistentFormula(false);
   // 10-11. Saved at once under its final name; one retry with the same call.
-  const std::string name =
-      workbookName_.empty() ? reportBaseName(controls.Edit1) + "-" + time : workbookName_;
+  const std::string usualName = reportBaseName(controls.Edit1) + "-" + time;
+  const std::string name = workbookNamer_ ? workbookNamer_(usualName) : usualName;
   try {
     c.WB->SaveAs(name, xl::xlWorkbookNormal, xl::xlNoChange);
   } catch (const std::exception&) {

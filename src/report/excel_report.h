@@ -64,9 +64,11 @@ class ExcelReport final : public ReportBuilder {
 
   void Excel(int count, const TextTable& Arr, double OsMin1, double OsMax1, int s) override;
 
-  // Saves the workbooks under `name` instead of the path box's base and the
-  // time stamp (the batch program's --output); empty for the usual name.
-  void setWorkbookName(std::string name) { workbookName_ = std::move(name); }
+  // Chooses the name the workbook is saved under from the usual one (the
+  // path box's base and the time stamp); the batch program's --output and
+  // its staging use it. Empty: the usual name.
+  using WorkbookNamer = std::function<std::string(const std::string& usualName)>;
+  void setWorkbookNamer(WorkbookNamer namer) { workbookNamer_ = std::move(namer); }
 
  private:
   xl::AutomationServer& server_;
@@ -74,7 +76,7 @@ class ExcelReport final : public ReportBuilder {
   const Session& session_;
   std::vector<AutomationComponents>& owner_;
   Clock clock_;
-  std::string workbookName_;
+  WorkbookNamer workbookNamer_;
 };
 
 }  // namespace vexa

@@ -64,8 +64,13 @@ void WorkbookState::writeTo(const std::string& file) {
   model.ignoreNumberAsText = !application->backgroundChecking || !application->numberAsText;
   model.ignoreInconsistentFormula =
       !application->backgroundChecking || !application->inconsistentFormula;
-  const std::string bytes = zipPackage(workbookParts(model), application->options.deflateLevel);
-  writeFileAtomically(file, bytes);
+  const std::string bytes = zipPackage(workbookParts(model), application->options.deflateLevel,
+                                       application->options.packThreads);
+  if (application->options.writer) {
+    application->options.writer(file, bytes);
+  } else {
+    writeFileAtomically(file, bytes);
+  }
 }
 
 namespace objects {

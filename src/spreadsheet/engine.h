@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "report/automation.h"
 #include "spreadsheet/workbook_model.h"
@@ -19,11 +20,16 @@ using Opener = std::function<void(const std::string& path)>;
 // Seconds since 1970-01-01 00:00:00 UTC.
 using UtcClock = std::function<std::int64_t()>;
 
+// Writes a workbook's bytes to its file; raises SaveError.
+using FileWriter = std::function<void(const std::string& path, std::string_view bytes)>;
+
 struct EngineOptions {
   Opener opener{};       // called when the application is made visible
   int deflateLevel = 1;  // package compression, 1 (fastest) to 12 (smallest)
   std::string author{};  // the workbooks' creator; empty: the user's name from the system
   UtcClock clock{};      // creation and save times; empty: the system clock
+  FileWriter writer{};   // empty: an atomic write (tests fail a save here)
+  int packThreads = 0;   // threads that build and deflate a package; 0: the cores
 };
 
 struct ApplicationState;

@@ -4,6 +4,7 @@
 #include <libdeflate.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <algorithm>
 #include <atomic>
@@ -14,6 +15,8 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+
+#include "input/system_reason.h"
 
 namespace vexa::sheet {
 
@@ -26,28 +29,6 @@ std::string saveMessage(std::string_view path, std::string_view reason) {
   message.append(reason);
   message.append(".");
   return message;
-}
-
-std::string reasonOf(int error) {
-  switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-      return "такой папки нет";
-    case EACCES:
-    case EPERM:
-      return "нет прав на запись в эту папку";
-    case EROFS:
-      return "диск доступен только для чтения";
-    case ENOSPC:
-    case EDQUOT:
-      return "на диске не хватает места";
-    case EISDIR:
-      return "под этим именем уже есть папка";
-    case ENAMETOOLONG:
-      return "слишком длинное имя файла";
-    default:
-      return std::strerror(error);
-  }
 }
 
 [[noreturn]] void packageFailure(std::string_view reason) {
@@ -153,7 +134,7 @@ std::vector<PackedPart> packAll(const std::vector<PackagePart>& parts, int level
 SaveError::SaveError(std::string_view path, std::string_view reason)
     : std::runtime_error(saveMessage(path, reason)) {}
 
-std::string zipPackage(const std::vector<PackagePart>& parts, int level) {
+std::string zipPackage(const std::vector<PackagePart>& parts, int level, int threadLimit) {
   if (level < 1 || level > 12) {
     packageFailure("недопустимая степень сжатия " + std::to_string(level));
   }
@@ -165,8 +146,9 @@ std::string zipPackage(const std::vector<PackagePart>& parts, int level) {
     built += part.build ? 1 : 0;
   }
   // A thread for each part that is built here, as far as the cores go.
-  const unsigned threads = std::clamp(static_cast<unsigned>(built), 1u,
-                                      std::max(std::thread::hardware_concurrency(), 1u));
+  const unsigned cores = threadLimit > 0 ? static_cast<unsigned>(threadLimit)
+                                         : std::max(std::thread::hardware_concurrency(), 1u);
+  const unsigned threads = std::clamp(static_cast<unsigned>(built), 1u, cores);
   const std::vector<PackedPart> packed = packAll(parts, level, threads);
 
   // Entries dated 1980-01-01 00:00, the earliest a zip can hold, as the
@@ -245,14 +227,113 @@ std::string zipPackage(const std::vector<PackagePart>& parts, int level) {
   return bytes;
 }
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
-  namespace fs = std::filesystem;
-  const fs::path target(path);
+std::string writeReason(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return "такой папки нет";
+    case EACCES:
+    case EPERM:
+      return "нет прав на запись в эту папку";
+    case EISDIR:
+      return "под этим именем уже есть папка";
+    default:
+      return systemReason(error);
+  }
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The file that a save to `path` writes: a symbolic link at the path is
+// followed (its target is updated, the link stays); a loop of links fails.
+fs::path savedFile(const std::string& path) {
+  fs::path file(path);
+  for (int hops = 0;; ++hops) {
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      return file;
+    }
+    if (hops == 40) {
+      throw SaveError(path, writeReason(ELOOP));
+    }
+    std::error_code error;
+    const fs::path target = fs::read_symlink(file, error);
+    if (error) {
+      throw SaveError(path, writeReason(error.value()));
+    }
+    file = target.is_absolute() ? target : file.parent_path() / target;
+  }
+}
+
+bool processIsGone(const std::string& digits) {
+  if (digits.empty() || digits.size() > 9 ||
+      digits.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  const auto pid = static_cast<pid_t>(std::stol(digits));
+  return pid > 0 && pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// "PID-N" followed by `tail` (or nothing), where PID is a process that no
+// longer runs.
+bool leftByGoneProcess(std::string_view rest, std::string_view tail) {
+  const auto dash = rest.find('-');
+  if (dash == std::string_view::npos) {
+    return false;
+  }
+  const std::size_t digits = rest.find_first_not_of("0123456789", dash + 1);
+  const std::string_view after =
+      digits == std::string_view::npos ? std::string_view() : rest.substr(digits);
+  return digits != dash + 1 && (after.empty() || after == tail) &&
+         processIsGone(std::string(rest.substr(0, dash)));
+}
+
+// Removes the files of the folder of `file` named `prefix` + "PID-N" (+ an
+// optional `tail`) that processes that no longer run left behind.
+void removeLeftovers(const fs::path& file, const std::vector<std::string>& prefixes,
+                     std::string_view tail) {
+  std::error_code error;
+  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    for (const std::string& prefix : prefixes) {
+      if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+          leftByGoneProcess(std::string_view(name).substr(prefix.size()), tail)) {
+        std::error_code ignored;
+        fs::remove(it->path(), ignored);
+        break;
+      }
+    }
+  }
+}
+
+// Removes what saves of `file` by processes that no longer run left behind:
+// the temporary files ".NAME.tmpPID-N" of a save that was killed.
+void removeStaleTemporaries(const fs::path& file) {
+  removeLeftovers(file, {"." + file.filename().string() + ".tmp"}, {});
+}
+
+// The permissions of the file a save replaces, kept by its new content.
+void keepPermissions(int fd, const fs::path& file) {
+  struct stat existing {};
+  if (::stat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+    ::fchmod(fd, existing.st_mode & 07777);
+  }
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::string& path, std::string_view bytes,
+                         const std::function<void()>& midway) {
+  const fs::path target = savedFile(path);
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::error_code ignored;
   if (fs::is_directory(target, ignored)) {
-    throw SaveError(path, reasonOf(EISDIR));
+    throw SaveError(path, writeReason(EISDIR));
   }
+  removeStaleTemporaries(target);
 
   static std::atomic<unsigned> counter{0};
   std::string temporary;
@@ -261,38 +342,93 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
     temporary = (folder / ("." + target.filename().string() + ".tmp" + std::to_string(::getpid()) +
                            "-" + std::to_string(counter++)))
                     .string();
-    // 0666 less the umask, as any new file gets.
+    // 0666 less the umask, as any new file gets; a replaced file's own
+    // permissions below.
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) {
-      throw SaveError(path, reasonOf(errno));
+      throw SaveError(path, writeReason(errno));
     }
   }
   if (fd < 0) {
-    throw SaveError(path, reasonOf(EEXIST));
+    throw SaveError(path, writeReason(EEXIST));
   }
+  keepPermissions(fd, target);
 
   int failure = 0;
   std::size_t written = 0;
-  while (written < bytes.size() && failure == 0) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n > 0) {
-      written += static_cast<std::size_t>(n);
-    } else if (n < 0 && errno != EINTR) {
-      failure = errno;
+  const auto writeUpTo = [&](std::size_t end) {
+    while (written < end && failure == 0) {
+      const ssize_t n = ::write(fd, bytes.data() + written, end - written);
+      if (n > 0) {
+        written += static_cast<std::size_t>(n);
+      } else if (n < 0 && errno != EINTR) {
+        failure = errno;
+      }
     }
+  };
+  if (midway) {
+    writeUpTo(bytes.size() / 2);
+    midway();
   }
+  writeUpTo(bytes.size());
   if (failure == 0 && ::fsync(fd) != 0) {
     failure = errno;
   }
   if (::close(fd) != 0 && failure == 0) {
     failure = errno;
   }
-  if (failure == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (failure == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) {
     failure = errno;
   }
   if (failure != 0) {
     ::unlink(temporary.c_str());
-    throw SaveError(path, reasonOf(failure));
+    throw SaveError(path, writeReason(failure));
+  }
+}
+
+std::string stagingNameFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  const fs::path target = savedFile(path);  // beside the file the move will replace
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  return (folder / ("." + target.filename().string() + ".part" + std::to_string(::getpid()) + "-" +
+                    std::to_string(counter++) + ".xlsx"))
+      .string();
+}
+
+void removeStaleStaging(const std::string& path) {
+  const fs::path target = savedFile(path);
+  const std::string staging = "." + target.filename().string() + ".part";
+  // The staging file ".NAME.partPID-N.xlsx" and a temporary file of its save,
+  // "..NAME.partPID-N.xlsx.tmpPID-M".
+  removeLeftovers(target, {staging}, ".xlsx");
+  std::error_code error;
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    const std::string prefix = "." + staging;
+    const auto temporary = name.find(".xlsx.tmp");
+    if (name.compare(0, prefix.size(), prefix) == 0 && temporary != std::string::npos &&
+        leftByGoneProcess(std::string_view(name).substr(prefix.size(), temporary - prefix.size()),
+                          {})) {
+      std::error_code ignored;
+      fs::remove(it->path(), ignored);
+    }
+  }
+}
+
+void moveIntoPlace(const std::string& from, const std::string& path) {
+  const fs::path target = savedFile(path);
+  std::error_code ignored;
+  if (fs::is_directory(target, ignored)) {
+    throw SaveError(path, writeReason(EISDIR));
+  }
+  const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    keepPermissions(fd, target);
+    ::close(fd);
+  }
+  if (::rename(from.c_str(), target.c_str()) != 0) {
+    throw SaveError(path, writeReason(errno));
   }
 }
 

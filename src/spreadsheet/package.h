@@ -27,11 +27,35 @@ class SaveError : public std::runtime_error {
 
 // The parts as a zip package, in their order: each deflated at `level`
 // (1 fastest to 12 smallest), or stored where deflate would not make it
-// smaller.
-std::string zipPackage(const std::vector<PackagePart>& parts, int level);
+// smaller. Parts are built and deflated on up to `threads` threads (0: as
+// many as the machine has cores).
+std::string zipPackage(const std::vector<PackagePart>& parts, int level, int threads = 0);
 
 // Writes `bytes` to `path` through a temporary file in the same folder and a
-// rename. Raises SaveError; the temporary file never stays behind.
-void writeFileAtomically(const std::string& path, std::string_view bytes);
+// rename, so that the path holds the old file or the new one, never a part
+// of either. A symbolic link at the path is followed, a replaced file keeps
+// its permissions, and temporary files that killed saves to the same path
+// left behind are removed. Raises SaveError; the temporary file of a failed
+// save never stays behind. `midway` runs once half the bytes are written
+// (for tests that kill the process there).
+void writeFileAtomically(const std::string& path, std::string_view bytes,
+                         const std::function<void()>& midway = {});
+
+// Moves the finished file `from` (in the same folder) onto `path` in one
+// rename, following a symbolic link at `path` and keeping the permissions of
+// the file it replaces. Raises SaveError.
+void moveIntoPlace(const std::string& from, const std::string& path);
+
+// The hidden name in the folder of `path` (of its link's target, for a
+// symbolic link) under which a file for `path` is prepared before
+// moveIntoPlace: ".NAME.partPID-N.xlsx".
+std::string stagingNameFor(const std::string& path);
+
+// Removes the staging files for `path`, and their temporary files, that
+// processes that no longer run left behind.
+void removeStaleStaging(const std::string& path);
+
+// Why a file cannot be written there, in the user's words.
+std::string writeReason(int error);
 
 }  // namespace vexa::sheet

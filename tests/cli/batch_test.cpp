@@ -2,10 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
+#include <set>
 #include <sstream>
 
 #include "input/datetime.h"
+#include "spreadsheet/package.h"
 #include "support/temp_files.h"
 #include "support/xlsx_reader.h"
 
@@ -20,13 +28,22 @@ const std::string kClimate =
 
 class BatchTest : public ::testing::Test {
  protected:
-  int run(const std::vector<std::string>& arguments) {
+  int run(const std::vector<std::string>& arguments, sheet::FileWriter writer = {}) {
     out.str("");
     err.str("");
     Environment environment;
     environment.opener = [this](const std::string& path) { opened.push_back(path); };
     environment.clock = [] { return decodeDateTime(parseDateTime("2021-01-07 15:30:45")); };
+    environment.writer = std::move(writer);
     return runCommandLine(arguments, out, err, environment);
+  }
+  // The names in the folder, hidden ones included.
+  std::set<std::string> folder() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
   }
   std::vector<std::string> lines(const std::ostringstream& stream) const {
     std::vector<std::string> result;
@@ -160,6 +177,8 @@ TEST_F(BatchTest, UsageErrors) {
       {{"--from"}, "--from needs a value"},
       {{"--colour", climate}, "unknown option --colour"},
       {{"--open=yes", climate}, "--open takes no value"},
+      {{"-j", "0", climate}, "--jobs: '0' is not a whole number from 1 to 9999"},
+      {{"--jobs=x", climate}, "--jobs: 'x' is not a whole number"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(run(c.arguments), 2) << c.message;
@@ -168,6 +187,170 @@ TEST_F(BatchTest, UsageErrors) {
     EXPECT_EQ(out.str(), "");
   }
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "tag-070121_153045.xlsx"));
+}
+
+std::string bytesOf(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// A workbook at --output stays byte for byte until the new report is
+// complete: a report that fails after the lifecycle's early save, or a save
+// that fails, leaves it as it was and leaves nothing beside it.
+TEST_F(BatchTest, AnExistingWorkbookStaysUntilTheNewReportIsComplete) {
+  const std::string climate = file("tag.csv", kClimate);
+  const std::string noPair = file("late.csv", "Date,Time, T1\n2021-03-01,10:00:00,1\n");
+  const std::string report = (dir.path() / "report.xlsx").string();
+  ASSERT_EQ(run({"--output", report, climate}), 0);
+  ::chmod(report.c_str(), 0600);
+  const std::string before = bytesOf(report);
+
+  EXPECT_EQ(run({"--output", report, "--from", "2022-01-01 00:00:00", "--to", "2022-01-02 00:00:00",
+                 noPair}),
+            1);
+  EXPECT_NE(err.str().find("столбец 0"), std::string::npos) << err.str();
+  EXPECT_EQ(bytesOf(report), before);
+
+  const auto diskFull = [](const std::string& path, std::string_view) {
+    throw sheet::SaveError(path, sheet::writeReason(ENOSPC));
+  };
+  EXPECT_EQ(run({"--output", report, "--series", "battery", climate}, diskFull), 1);
+  EXPECT_NE(err.str().find(": на диске не хватает места."), std::string::npos) << err.str();
+  EXPECT_EQ(bytesOf(report), before);
+  EXPECT_EQ(folder(), (std::set<std::string>{"tag.csv", "late.csv", "report.xlsx"}));
+
+  // A complete report replaces it and keeps its permissions.
+  EXPECT_EQ(run({"--output", report, "--series", "battery", climate}), 0);
+  EXPECT_NE(bytesOf(report), before);
+  struct stat info {};
+  ASSERT_EQ(::stat(report.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(folder(), (std::set<std::string>{"tag.csv", "late.csv", "report.xlsx"}));
+}
+
+// A report killed during its final save leaves the workbook that was at
+// --output whole; what it left behind goes with the next report to that name.
+TEST_F(BatchTest, AReportKilledWhileSavingLeavesThePreviousWorkbook) {
+  const std::string climate = file("tag.csv", kClimate);
+  const std::string report = (dir.path() / "report.xlsx").string();
+  ASSERT_EQ(run({"--output", report, climate}), 0);
+  const std::string before = bytesOf(report);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    int saves = 0;
+    run({"--output", report, "--series", "battery", climate},
+        [&](const std::string& path, std::string_view bytes) {
+          if (++saves == 2) {  // the final save, after the early one
+            sheet::writeFileAtomically(path, bytes, [] { ::kill(::getpid(), SIGKILL); });
+          }
+          sheet::writeFileAtomically(path, bytes);
+        });
+    ::_exit(0);  // not reached
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  EXPECT_EQ(bytesOf(report), before);
+  EXPECT_EQ(folder().size(), 4u);  // the staging file and its temporary file besides
+
+  EXPECT_EQ(run({"--output", report, "--series", "battery", climate}), 0);
+  EXPECT_NE(bytesOf(report), before);
+  EXPECT_EQ(folder(), (std::set<std::string>{"tag.csv", "report.xlsx"}));
+}
+
+// A link at --output keeps pointing at the workbook it names, which gets the
+// report; a loop of links is refused in the user's words.
+TEST_F(BatchTest, LinksAtTheOutputAreFollowed) {
+  const std::string climate = file("tag.csv", kClimate);
+  std::filesystem::create_directories(dir.path() / "reports");
+  const auto target = dir.path() / "reports" / "latest.xlsx";
+  const auto link = dir.path() / "latest.xlsx";
+  std::filesystem::create_symlink("reports/latest.xlsx", link);
+  EXPECT_EQ(run({"--output", link.string(), climate}), 0) << err.str();
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(testing::readPackage(target.string()).count("xl/charts/chart1.xml"), 1u);
+
+  const auto a = dir.path() / "a.xlsx";
+  const auto b = dir.path() / "b.xlsx";
+  std::filesystem::create_symlink(b, a);
+  std::filesystem::create_symlink(a, b);
+  EXPECT_EQ(run({"--output", a.string(), climate}), 1);
+  EXPECT_NE(err.str().find("символические ссылки замкнуты в кольцо"), std::string::npos)
+      << err.str();
+  EXPECT_EQ(err.str().find("Too many"), std::string::npos);
+}
+
+// "--output DIR/" once wrote a hidden "DIR/.xlsx".
+TEST_F(BatchTest, AFolderIsNoOutputName) {
+  const std::string climate = file("tag.csv", kClimate);
+  for (const std::string& output : {dir.path().string() + "/", dir.path().string()}) {
+    EXPECT_EQ(run({"--output", output, climate}), 2);
+    EXPECT_NE(err.str().find("is a folder; give the workbook's file name"), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / ".xlsx"));
+}
+
+// The refusal of motion-log names looks at the whole path, as the window does.
+TEST_F(BatchTest, RefusedFolderNamesCountWhenTheFileIsGivenRelatively) {
+  const std::string inRefusedFolder = file("MotionLog_2/tag.csv", kClimate);
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path() / "MotionLog_2");
+  EXPECT_EQ(run({"tag.csv"}), 1);
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(err.str(),
+            "tag.csv: Файл данных этого формата не поддерживается программой Vexa_Сhart\n");
+}
+
+// Reports whose time-stamped names would be the same never overwrite each
+// other, nor a workbook already there.
+TEST_F(BatchTest, SameTimeStampedNamesGetDistinctOnes) {
+  const std::string csv = file("a.csv", kClimate);
+  const std::string txt = file("a.txt", kClimate);
+  const auto name = [&](const char* workbook) { return (dir.path() / workbook).string(); };
+  EXPECT_EQ(run({"-j", "2", csv, txt}), 0);
+  EXPECT_EQ(lines(out), (std::vector<std::string>{name("a-070121_153045.xlsx"),
+                                                  name("a-070121_153045-2.xlsx")}));
+  EXPECT_EQ(run({csv}), 0);
+  EXPECT_EQ(lines(out), std::vector<std::string>{name("a-070121_153045-3.xlsx")});
+}
+
+// Files reported side by side print as if one after another: paths in the
+// order of the arguments, each file's messages together, one file's failure
+// the others' business not at all.
+TEST_F(BatchTest, ParallelFilesKeepTheirOrderAndTheirMessages) {
+  std::vector<std::string> arguments = {"--series", "temperature,humidity,battery"};
+  for (int i = 0; i < 12; ++i) {
+    const std::string name = "f" + std::to_string(i);
+    if (i % 4 == 1) {
+      arguments.push_back(file(name + ".csv", "Time,Value\n1,2\n"));  // unknown layout
+    } else if (i % 4 == 2) {
+      std::string big = "Date/Time,Temperature(C),Battery(Volts)\n";
+      for (int line = 0; line < 33000 + i; ++line) {
+        big += formatDateTime(44197.0 + line / 1440.0) + ",20.5,3.0\n";
+      }
+      arguments.push_back(file(name + ".csv", big));  // thinned, with its warning
+    } else {
+      arguments.push_back(file(name + ".csv", kClimate));
+    }
+  }
+  std::vector<std::string> one = arguments;
+  one.insert(one.begin(), {"-j", "1"});
+  EXPECT_EQ(run(one), 1);
+  const std::vector<std::string> outOne = lines(out);
+  const std::vector<std::string> errOne = lines(err);
+  for (const auto& path : outOne) {
+    std::filesystem::remove(path);
+  }
+  std::vector<std::string> four = arguments;
+  four.insert(four.begin(), "-j4");
+  EXPECT_EQ(run(four), 1);
+  EXPECT_EQ(lines(out), outOne);
+  EXPECT_EQ(lines(err), errOne);
+  ASSERT_EQ(outOne.size(), 9u);
+  ASSERT_EQ(errOne.size(), 6u);
+  EXPECT_NE(errOne[0].find("f1.csv: Не известный формат данных."), std::string::npos);
+  EXPECT_NE(errOne[1].find("f2.csv: Внимание! Число измерений больше 32000."), std::string::npos);
 }
 
 TEST_F(BatchTest, HelpAndVersion) {

@@ -3,6 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "support/error_text.h"
@@ -57,6 +65,61 @@ TEST(ZipPackage, AFailingBuildEndsThePackageWithItsError) {
               zipPackage({{"a.xml", "a"}}, 13);
             }).find("степень сжатия"),
             std::string::npos);
+}
+
+std::string bytesOf(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A save killed half-way leaves the previous file whole; the temporary file
+// it leaves behind goes with the next save to that name.
+TEST(AtomicSave, AKilledSaveLeavesTheOldFileAndItsLeftoverGoesNextTime) {
+  testing::TempDir dir;
+  const std::string path = dir.write("report.xlsx", "previous report");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    writeFileAtomically(path, std::string(1 << 20, 'n'), [] { ::kill(::getpid(), SIGKILL); });
+    ::_exit(0);  // not reached
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  EXPECT_EQ(bytesOf(path), "previous report");
+  const auto names = namesIn(dir.path());
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names[0].rfind(".report.xlsx.tmp" + std::to_string(child) + "-", 0), 0u) << names[0];
+
+  writeFileAtomically(path, "next report");
+  EXPECT_EQ(bytesOf(path), "next report");
+  EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"report.xlsx"});
+}
+
+// A save through a link updates the link's target; the replaced file keeps
+// its permissions.
+TEST(AtomicSave, LinksAreFollowedAndPermissionsKept) {
+  testing::TempDir dir;
+  const std::string target = dir.write("store/report.xlsx", "old");
+  ::chmod(target.c_str(), 0640);
+  const auto link = dir.path() / "report.xlsx";
+  std::filesystem::create_symlink("store/report.xlsx", link);
+  writeFileAtomically(link.string(), "new");
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(bytesOf(target), "new");
+  struct stat info {};
+  ASSERT_EQ(::stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  EXPECT_EQ(namesIn(dir.path() / "store"), std::vector<std::string>{"report.xlsx"});
 }
 
 }  // namespace
