@@ -1,5 +1,5 @@
-// Helpers shared by the benchmarks: export files generated once per run, and
-// the peak memory of a separate process.
+// Helpers shared by the benchmarks: export files generated once per run, the
+// silent window, and the peak memory of a separate process.
 #pragma once
 
 #include <string>
@@ -9,22 +9,11 @@
 #include "input/open_export.h"
 #include "input/start.h"
 #include "report/excel_report.h"
+#include "support/silent_window.h"
 
 namespace vexa::bench {
 
-// The window's part in Open, Start and the report, kept silent: no messages,
-// no progress; the report reads `controls`.
-struct SilentWindow final : OpenObserver, StartObserver, ReportHost {
-  ReportControls values;
-  void thinningWarning(const std::string&) override {}
-  void layoutRecognised(const ExportLayout&) override {}
-  void progressShown(int) override {}
-  void progressMaximum(int) override {}
-  void progressPosition(int) override {}
-  void humidityCleared() override { values.CheckBox3 = false; }
-  ReportControls controls() override { return values; }
-  void showMessage(const std::string&) override {}
-};
+using testing::SilentWindow;
 
 // Path of a generated export in the temporary folder, written on first use.
 std::string exportFile(ExportKind kind, std::size_t lines, int series = 4);

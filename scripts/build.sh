@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds one build tree: scripts/build.sh [release|sanitize]
+# Configures and builds one build tree: scripts/build.sh [release|sanitize|fuzz]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kind=${1:-release}
@@ -10,7 +10,12 @@ case "$kind" in
     # AddressSanitizer and UndefinedBehaviorSanitizer; no benchmarks.
     cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEXA_SANITIZE=ON \
       -DVEXA_BUILD_BENCH=OFF ;;
+  fuzz)
+    # The libFuzzer targets, with clang, address and undefined-behaviour
+    # sanitizers; no window, no tests, no benchmarks.
+    CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DVEXA_FUZZ=ON -DVEXA_BUILD_APP=OFF -DVEXA_BUILD_TESTS=OFF -DVEXA_BUILD_BENCH=OFF ;;
   *)
-    echo "usage: $0 [release|sanitize]" >&2; exit 2 ;;
+    echo "usage: $0 [release|sanitize|fuzz]" >&2; exit 2 ;;
 esac
 cmake --build "build/$kind" --parallel "$(nproc)"

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev libxml2-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libzip-dev zipcmp zipmerge ziptool libdeflate-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev

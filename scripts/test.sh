@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds the program twice (release, and with the
-# address and undefined-behaviour sanitizers) and runs every test in both.
+# address and undefined-behaviour sanitizers) and runs every test in both;
+# then runs each fuzz target for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -11,3 +12,4 @@ for kind in release sanitize; do
   ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
     ctest --test-dir "build/$kind" --output-on-failure --parallel "$(nproc)"
 done
+bash scripts/fuzz.sh all 60

@@ -54,7 +54,11 @@ void scanPairedSpan(Session& session) {
 }  // namespace
 
 ExportLayout openExport(const std::string& fileName, Session& session, OpenObserver& observer) {
-  LoadedLines loaded = loadExportLines(fileName);
+  return openLoadedExport(loadExportLines(fileName), fileName, session, observer);
+}
+
+ExportLayout openLoadedExport(LoadedLines loaded, const std::string& fileName, Session& session,
+                              OpenObserver& observer) {
   if (loaded.lines.empty()) {
     throw FileReadError(fileName, "файл пуст, в нём нет ни одной строки");
   }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "input/loading.h"
 #include "input/session.h"
 
 namespace vexa {
@@ -33,5 +34,10 @@ class OpenObserver {
 // file cannot be read or has nothing to scan, DateTimeConversionError when a
 // time stamp does not convert.
 ExportLayout openExport(const std::string& fileName, Session& session, OpenObserver& observer);
+
+// The same for lines already loaded from `fileName` (whose name still counts:
+// "#" and "light" markers, messages).
+ExportLayout openLoadedExport(LoadedLines loaded, const std::string& fileName, Session& session,
+                              OpenObserver& observer);
 
 }  // namespace vexa
