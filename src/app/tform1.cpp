@@ -364,7 +364,7 @@ void TForm1::showStop(const std::exception& stop) {
   } else if (message != nullptr) {
     dialogs_.showMessage(this, toQString(message->what()));
   } else {
-    dialogs_.errorBox(this, toQString(stop.what()));
+    dialogs_.errorBox(this, toQString(messageOf(stop)));
   }
 }
 

@@ -244,7 +244,7 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     }
     return true;
   } catch (const std::exception& error) {
-    host.say(error.what());
+    host.say(messageOf(error));
     return false;
   }
 }

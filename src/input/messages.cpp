@@ -1,6 +1,18 @@
 #include "input/messages.h"
 
+#include <new>
+#include <stdexcept>
+
 namespace vexa {
+
+std::string messageOf(const std::exception& error) {
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr ||
+      dynamic_cast<const std::length_error*>(&error) != nullptr) {
+    return "Не хватает памяти: данных слишком много для одного отчёта. Выберите интервал "
+           "времени короче.";
+  }
+  return error.what();
+}
 
 std::string tooManyColumnsMessage(std::int64_t columns) {
   return "В файле " + std::to_string(columns) + " столбцов, а лист вмещает не больше " +

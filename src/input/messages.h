@@ -27,6 +27,11 @@ inline constexpr std::int64_t kMaxReportCells = 4'000'000;
 std::string tooManyColumnsMessage(std::int64_t columns);
 std::string tooMuchDataMessage(std::int64_t rows, std::int64_t columns);
 
+// The text the user sees for an error that ended an action: its own text,
+// or words for what the standard library only names in English (memory
+// that ran out).
+std::string messageOf(const std::exception& error);
+
 // Ends an action with a message in a plain message box (not an error box);
 // `caption` is empty for the program's own title.
 class StopWithMessage : public std::runtime_error {

@@ -259,6 +259,17 @@ TEST_F(BatchTest, AReportKilledWhileSavingLeavesThePreviousWorkbook) {
   EXPECT_EQ(folder(), (std::set<std::string>{"tag.csv", "report.xlsx"}));
 }
 
+// Memory that runs out ends the file's report with words, not "std::bad_alloc".
+TEST_F(BatchTest, MemoryThatRunsOutIsToldInTheUsersWords) {
+  const std::string climate = file("tag.csv", kClimate);
+  EXPECT_EQ(run({climate}, [](const std::string&, std::string_view) { throw std::bad_alloc(); }),
+            1);
+  EXPECT_EQ(err.str(), climate +
+                           ": Не хватает памяти: данных слишком много для одного отчёта. "
+                           "Выберите интервал времени короче.\n");
+  EXPECT_EQ(folder(), std::set<std::string>{"tag.csv"});
+}
+
 // A link at --output keeps pointing at the workbook it names, which gets the
 // report; a loop of links is refused in the user's words.
 TEST_F(BatchTest, LinksAtTheOutputAreFollowed) {
