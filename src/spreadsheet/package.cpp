@@ -276,8 +276,8 @@ bool processIsGone(const std::string& digits) {
   return pid > 0 && pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
-// "PID-N" followed by `tail` (or nothing), where PID is a process that no
-// longer runs.
+// "PID-N", alone or followed by what begins with `tail` (when not empty),
+// where PID is a process that no longer runs.
 bool leftByGoneProcess(std::string_view rest, std::string_view tail) {
   const auto dash = rest.find('-');
   if (dash == std::string_view::npos) {
@@ -286,12 +286,12 @@ bool leftByGoneProcess(std::string_view rest, std::string_view tail) {
   const std::size_t digits = rest.find_first_not_of("0123456789", dash + 1);
   const std::string_view after =
       digits == std::string_view::npos ? std::string_view() : rest.substr(digits);
-  return digits != dash + 1 && (after.empty() || after == tail) &&
+  return digits != dash + 1 && (after.empty() || (!tail.empty() && after.starts_with(tail))) &&
          processIsGone(std::string(rest.substr(0, dash)));
 }
 
-// Removes the files of the folder of `file` named `prefix` + "PID-N" (+ an
-// optional `tail`) that processes that no longer run left behind.
+// Removes the files of the folder of `file` named a prefix + "PID-N" (+ what
+// begins with `tail`) that processes that no longer run left behind.
 void removeLeftovers(const fs::path& file, const std::vector<std::string>& prefixes,
                      std::string_view tail) {
   std::error_code error;
@@ -400,20 +400,7 @@ void removeStaleStaging(const std::string& path) {
   const std::string staging = "." + target.filename().string() + ".part";
   // The staging file ".NAME.partPID-N.xlsx" and a temporary file of its save,
   // "..NAME.partPID-N.xlsx.tmpPID-M".
-  removeLeftovers(target, {staging}, ".xlsx");
-  std::error_code error;
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    const std::string prefix = "." + staging;
-    const auto temporary = name.find(".xlsx.tmp");
-    if (name.compare(0, prefix.size(), prefix) == 0 && temporary != std::string::npos &&
-        leftByGoneProcess(std::string_view(name).substr(prefix.size(), temporary - prefix.size()),
-                          {})) {
-      std::error_code ignored;
-      fs::remove(it->path(), ignored);
-    }
-  }
+  removeLeftovers(target, {staging, "." + staging}, ".xlsx");
 }
 
 void moveIntoPlace(const std::string& from, const std::string& path) {
