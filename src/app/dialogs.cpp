@@ -2,7 +2,6 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -17,9 +16,8 @@ QString programTitle() {
 }  // namespace
 
 std::optional<QString> QtUserDialogs::chooseFile(QWidget* parent, const QString& title,
-                                                 const QString& filter, const QString& lastFile) {
-  const QString start = lastFile.isEmpty() ? QString() : QFileInfo(lastFile).absolutePath();
-  const QString chosen = QFileDialog::getOpenFileName(parent, title, start, filter);
+                                                 const QString& filter, const QString& folder) {
+  const QString chosen = QFileDialog::getOpenFileName(parent, title, folder, filter);
   if (chosen.isEmpty()) {
     return std::nullopt;
   }

@@ -14,9 +14,10 @@ class UserDialogs {
  public:
   virtual ~UserDialogs() = default;
   // The file-open dialog; nullopt when the user cancels. `filter` is in Qt's
-  // form ("Vexa (*.csv)"); `lastFile` is the file chosen the previous time.
+  // form ("Vexa (*.csv)"); the dialog starts in `folder` (empty: the
+  // current one).
   virtual std::optional<QString> chooseFile(QWidget* parent, const QString& title,
-                                            const QString& filter, const QString& lastFile) = 0;
+                                            const QString& filter, const QString& folder) = 0;
   // A plain message box with an OK button and the program's title as caption.
   virtual void showMessage(QWidget* parent, const QString& text) = 0;
   // A message box with its own caption and an OK button, owned by no window.
@@ -32,7 +33,7 @@ class UserDialogs {
 class QtUserDialogs final : public UserDialogs {
  public:
   std::optional<QString> chooseFile(QWidget* parent, const QString& title, const QString& filter,
-                                    const QString& lastFile) override;
+                                    const QString& folder) override;
   void showMessage(QWidget* parent, const QString& text) override;
   void messageBox(const QString& text, const QString& caption) override;
   void errorBox(QWidget* parent, const QString& text) override;

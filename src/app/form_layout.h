@@ -53,6 +53,13 @@ inline constexpr int kTwoProbeCheckBox4Left = 300;
 inline constexpr int kProgressTop = 132;
 inline constexpr int kProgressClimateLightTop = 155;
 
+// The preview under the designed form, and its switch, which stands in the
+// progress bar's row where the layout has one (the bar takes it while Start
+// runs).
+inline constexpr QRect PreviewToggle{8, 132, 80, 17};
+inline constexpr int kPreviewMargin = 8;
+inline constexpr int kPreviewMinimumHeight = 140;
+
 // The About window.
 inline constexpr int kAboutClientWidth = 447;
 inline constexpr int kAboutClientHeight = 208;

@@ -1,23 +1,21 @@
 // Project1: program start-up. Creates the main window and the hidden About
-// window and runs the message loop until the main window is closed.
+// window and runs the message loop until the main window is closed. An
+// export named on the command line ("vexa-chart FILE") is opened at once.
 #include <QApplication>
 #include <QFile>
-#include <QIcon>
+#include <QSettings>
+#include <QTimer>
 
+#include "app/application.h"
 #include "app/dialogs.h"
-#include "app/fonts.h"
-#include "app/qt_text.h"
 #include "app/tform1.h"
 #include "app/tform2.h"
-#include "input/messages.h"
 #include "spreadsheet/engine.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName(vexa::toQString(vexa::kProgramTitle));
-  QApplication::setApplicationDisplayName(vexa::toQString(vexa::kProgramTitle));
-  QApplication::setFont(vexa::formFont());
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vexa-chart")));
+  vexa::setUpApplication(application);
+  QSettings settings;
 
   vexa::QtUserDialogs dialogs;
   // The spreadsheet application: "visible" opens the saved workbook on the desktop.
@@ -30,9 +28,14 @@ int main(int argc, char* argv[]) {
         }
       }});
   vexa::TForm1 Form1(dialogs);
+  Form1.useSettings(settings);
   Form1.useSpreadsheet(spreadsheet);
   vexa::TForm2 Form2(dialogs);
   Form1.setAboutWindow(&Form2);
   Form1.show();
+  const QString file = vexa::exportFromArguments(QApplication::arguments());
+  if (!file.isEmpty()) {
+    QTimer::singleShot(0, &Form1, [&Form1, file] { Form1.openFile(file); });
+  }
   return QApplication::exec();
 }

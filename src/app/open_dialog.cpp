@@ -1,5 +1,6 @@
 #include "app/open_dialog.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 #include "app/dialogs.h"
@@ -7,7 +8,8 @@
 namespace vexa {
 
 bool OpenDialog::Execute(UserDialogs& dialogs, QWidget* owner) {
-  const auto chosen = dialogs.chooseFile(owner, Title, qtFilter(), FileName);
+  const QString folder = FileName.isEmpty() ? InitialDir : QFileInfo(FileName).absolutePath();
+  const auto chosen = dialogs.chooseFile(owner, Title, qtFilter(), folder);
   if (!chosen) {
     return false;
   }

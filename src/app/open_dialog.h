@@ -1,5 +1,6 @@
 // The main window's file-open dialog: a title, a filter in the "name|pattern"
-// form, and the file chosen last, which it keeps when the user cancels.
+// form, the file chosen last, which it keeps when the user cancels, and the
+// folder it starts in before any file was chosen.
 #pragma once
 
 #include <QString>
@@ -15,6 +16,7 @@ class OpenDialog {
   QString Title;
   QString Filter;
   QString FileName;
+  QString InitialDir;
 
   // Shows the dialog; true when the user chose a file (now in FileName).
   bool Execute(UserDialogs& dialogs, QWidget* owner);

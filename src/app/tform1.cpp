@@ -1,23 +1,32 @@
 #include "app/tform1.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimeEdit>
+#include <QUrl>
 
 #include "app/dialogs.h"
 #include "app/fonts.h"
 #include "app/form_layout.h"
+#include "app/preview_chart.h"
 #include "app/qt_text.h"
 #include "app/tform2.h"
 #include "input/datetime.h"
 #include "input/formats.h"
 #include "input/messages.h"
+#include "input/preview.h"
 
 namespace vexa {
 
@@ -62,8 +71,10 @@ TForm1::TForm1(UserDialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs
   setWindowTitle(toQString(kProgramTitle));
   setFont(formFont());
   createControls();
+  createPreview();
   setTabOrder();
   setHeight(layout::kResetHeight);
+  setAcceptDrops(true);
 
   OpenDialog1.Title = QStringLiteral("Выбор файла");
   OpenDialog1.Filter = QStringLiteral("Vexa|*.csv");
@@ -135,9 +146,142 @@ void TForm1::setTabOrder() {
   ProgressBar2->setFocusPolicy(Qt::NoFocus);
 }
 
+void TForm1::createPreview() {
+  Preview = new PreviewChart(this);
+  Preview->hide();
+  PreviewToggle = makeCheckBox(this, "PreviewToggle", layout::PreviewToggle,
+                               QStringLiteral("График"), previewShown_);
+  PreviewToggle->setToolTip(QStringLiteral("Показать или скрыть график под формой (Ctrl+G)"));
+  PreviewToggle->hide();
+  previewAction_ = new QAction(QStringLiteral("Показывать график"), this);
+  previewAction_->setCheckable(true);
+  previewAction_->setChecked(previewShown_);
+  previewAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  addAction(previewAction_);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+  connect(PreviewToggle, &QCheckBox::toggled, this, &TForm1::setPreviewShown);
+  connect(previewAction_, &QAction::toggled, this, &TForm1::setPreviewShown);
+
+  // The preview follows the boxes and the pickers; a window dragged out on
+  // it goes into the pickers.
+  for (QCheckBox* box : {CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7}) {
+    connect(box, &QCheckBox::toggled, this, &TForm1::updatePreviewPlaces);
+  }
+  for (QDateEdit* picker : {DateTimePicker1, DateTimePicker3}) {
+    connect(picker, &QDateEdit::dateChanged, this, &TForm1::updatePreviewBand);
+  }
+  for (QTimeEdit* picker : {DateTimePicker2, DateTimePicker4}) {
+    connect(picker, &QTimeEdit::timeChanged, this, &TForm1::updatePreviewBand);
+  }
+  connect(Preview, &PreviewChart::windowChosen, this, &TForm1::setPickers);
+}
+
 void TForm1::setHeight(int outerHeight) {
   outerHeight_ = outerHeight;
-  setFixedSize(layout::kClientWidth, outerHeight - layout::kFrameHeight);
+  applyWindowSize();
+}
+
+bool TForm1::previewInView() const {
+  return previewShown_ && Preview->hasData();
+}
+
+void TForm1::applyWindowSize() {
+  const int designed = outerHeight_ - layout::kFrameHeight;
+  PreviewToggle->setVisible(Preview->hasData() && toggleTop_ >= 0);
+  if (toggleTop_ >= 0) {
+    PreviewToggle->move(PreviewToggle->x(), toggleTop_);
+  }
+  if (!previewInView()) {
+    Preview->hide();
+    setFixedSize(layout::kClientWidth, designed);  // the designed window
+    return;
+  }
+  // The preview below the form; the window can be made larger.
+  const int wanted = designed + std::max(previewHeight_, layout::kPreviewMinimumHeight);
+  setMinimumSize(layout::kClientWidth, designed + layout::kPreviewMinimumHeight);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  resize(std::max(width(), layout::kClientWidth), wanted);
+  Preview->setGeometry(layout::kPreviewMargin, designed, width() - 2 * layout::kPreviewMargin,
+                       height() - designed - layout::kPreviewMargin);
+  Preview->show();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (!previewInView()) {
+    return;
+  }
+  const int designed = outerHeight_ - layout::kFrameHeight;
+  previewHeight_ = height() - designed;
+  Preview->setGeometry(layout::kPreviewMargin, designed, width() - 2 * layout::kPreviewMargin,
+                       height() - designed - layout::kPreviewMargin);
+  if (settings_ != nullptr) {
+    settings_->setValue(QStringLiteral("preview/height"), previewHeight_);
+  }
+}
+
+void TForm1::setPreviewShown(bool shown) {
+  previewShown_ = shown;
+  for (QObject* control :
+       {static_cast<QObject*>(PreviewToggle), static_cast<QObject*>(previewAction_)}) {
+    const QSignalBlocker quiet(control);
+    if (auto* box = qobject_cast<QCheckBox*>(control)) {
+      box->setChecked(shown);
+    } else {
+      static_cast<QAction*>(control)->setChecked(shown);
+    }
+  }
+  if (settings_ != nullptr) {
+    settings_->setValue(QStringLiteral("preview/shown"), shown);
+  }
+  applyWindowSize();
+}
+
+void TForm1::useSettings(QSettings& settings) {
+  settings_ = &settings;
+  previewHeight_ = settings.value(QStringLiteral("preview/height"), previewHeight_).toInt();
+  OpenDialog1.InitialDir = settings.value(QStringLiteral("open/folder")).toString();
+  setPreviewShown(settings.value(QStringLiteral("preview/shown"), true).toBool());
+}
+
+void TForm1::showPreviewOfSession() {
+  Preview->setData(previewOf(session));
+  updatePreviewPlaces();
+  updatePreviewBand();
+  applyWindowSize();
+}
+
+void TForm1::updatePreviewPlaces() {
+  if (!Preview->hasData()) {
+    return;
+  }
+  PreviewBoxes boxes;
+  boxes.CheckBox2 = CheckBox2->isChecked();
+  boxes.CheckBox3 = CheckBox3->isChecked();
+  boxes.CheckBox4 = CheckBox4->isChecked();
+  boxes.CheckBox5 = CheckBox5->isChecked();
+  boxes.CheckBox6 = CheckBox6->isChecked();
+  boxes.CheckBox7 = CheckBox7->isChecked();
+  Preview->setPlaces(placesOf(Preview->data(), boxes));
+}
+
+void TForm1::updatePreviewBand() {
+  if (!Preview->hasData()) {
+    return;
+  }
+  const StartChoices chosen = startChoices();
+  if (isValidCivil(chosen.start) && isValidCivil(chosen.end)) {
+    Preview->setBand(encodeDateTime(chosen.start), encodeDateTime(chosen.end));
+  }
+}
+
+void TForm1::setPickers(double start, double end) {
+  const CivilDateTime from = decodeDateTime(start);
+  const CivilDateTime to = decodeDateTime(end);
+  DateTimePicker1->setDate(QDate(from.year, from.month, from.day));
+  DateTimePicker2->setTime(QTime(from.hour, from.minute, from.second));
+  DateTimePicker3->setDate(QDate(to.year, to.month, to.day));
+  DateTimePicker4->setTime(QTime(to.hour, to.minute, to.second));
 }
 
 void TForm1::setPickersTop(int top) {
@@ -157,6 +301,9 @@ void TForm1::showPickers(bool shown) {
 }
 
 void TForm1::resetForOpen() {
+  // Nothing of the previous export stays in view.
+  Preview->clear();
+  toggleTop_ = -1;
   session.ref = "all";
   setPickersTop(layout::kPickersResetTop);
   Button2->setEnabled(false);
@@ -177,6 +324,19 @@ void TForm1::Button1Click() {
   if (OpenDialog1.Execute(dialogs_, this)) {
     Edit1->setText(OpenDialog1.FileName);
   }
+  openNamed();
+}
+
+void TForm1::openFile(const QString& path) {
+  guarded([&] {
+    resetForOpen();
+    OpenDialog1.FileName = path;
+    Edit1->setText(path);
+    openNamed();
+  });
+}
+
+void TForm1::openNamed() {
   const QString nam = Edit1->text();
   if (nam.isEmpty()) {
     return;
@@ -189,6 +349,27 @@ void TForm1::Button1Click() {
   openExport(toFileSystemPath(OpenDialog1.FileName), session, *this);
   fillPickers();
   Button2->setEnabled(true);
+  if (settings_ != nullptr) {
+    settings_->setValue(QStringLiteral("open/folder"),
+                        QFileInfo(OpenDialog1.FileName).absolutePath());
+  }
+  showPreviewOfSession();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() == 1 && urls.front().isLocalFile() &&
+      urls.front().toLocalFile().endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+    event->acceptProposedAction();
+  }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() == 1 && urls.front().isLocalFile()) {
+    event->acceptProposedAction();
+    openFile(urls.front().toLocalFile());
+  }
 }
 
 void TForm1::thinningWarning(const std::string& text) {
@@ -203,6 +384,7 @@ void TForm1::layoutRecognised(const ExportLayout& layout) {
   switch (layout.count) {
     case kClimate:
     case kTemperature:
+      toggleTop_ = layout::kProgressTop;
       setHeight(layout::kClimateHeight);
       setPickersTop(layout::kPickersClimateTop);
       showPickers(true);
@@ -222,6 +404,7 @@ void TForm1::layoutRecognised(const ExportLayout& layout) {
       }
       break;
     case kClimateLight:
+      toggleTop_ = layout::kProgressClimateLightTop;
       setHeight(layout::kClimateLightHeight);
       setPickersTop(layout::kPickersClimateLightTop);
       showPickers(true);
@@ -236,6 +419,7 @@ void TForm1::layoutRecognised(const ExportLayout& layout) {
     case kPairedNumeric:
     case kPairedState:
       CheckBox7->setVisible(layout.lightOption);
+      toggleTop_ = layout::kProgressTop;
       setHeight(layout::kClimateHeight);
       setPickersTop(layout::kPickersResetTop);
       showPickers(true);
@@ -292,9 +476,11 @@ void TForm1::Button2Click() {
   }
   Button2->setEnabled(true);
   ProgressBar2->hide();
+  applyWindowSize();
 }
 
 void TForm1::progressShown(int top) {
+  PreviewToggle->hide();  // the bar takes its row while Start runs
   ProgressBar2->move(ProgressBar2->x(), top);
   ProgressBar2->setRange(0, 3);
   ProgressBar2->setValue(1);

@@ -1,6 +1,7 @@
 // The main window: the path box, the three buttons (Open, Start, About), the
 // decimal places, the series boxes, the four date and time pickers and the
-// progress bar. Its handlers drive the whole workflow.
+// progress bar. Its handlers drive the whole workflow. Under the designed form
+// the preview shows the opened export; the window grows to hold it.
 #pragma once
 
 #include <QWidget>
@@ -13,7 +14,9 @@
 #include "input/start.h"
 #include "report/excel_report.h"
 
+class QAction;
 class QCheckBox;
+class QSettings;
 class QComboBox;
 class QDateEdit;
 class QGroupBox;
@@ -25,6 +28,7 @@ class QTimeEdit;
 
 namespace vexa {
 
+class PreviewChart;
 class TForm2;
 class UserDialogs;
 
@@ -52,9 +56,25 @@ class TForm1 final : public QWidget,
     return automationComponents_;
   }
 
-  // Outer height of the window, frame included (see form_layout.h).
+  // Outer height of the designed window, frame included (see form_layout.h);
+  // the preview, when shown, adds its own height below.
   int Height() const { return outerHeight_; }
   void setHeight(int outerHeight);
+
+  // Remembers the preview's state and size and the folder of the last export
+  // in `settings`, from one launch to the next.
+  void useSettings(QSettings& settings);
+
+  // Opens `path` as Open would after the dialog: the command line's file and
+  // a file dropped on the window. Shows what stops it as Open does.
+  void openFile(const QString& path);
+
+  // The preview under the form: shown or hidden by the user (PreviewToggle,
+  // the window's context menu or Ctrl+G); in view when shown and an export
+  // is open.
+  void setPreviewShown(bool shown);
+  bool previewShown() const { return previewShown_; }
+  bool previewInView() const;
 
   void Button1Click();  // Open
   void Button2Click();  // Start
@@ -84,6 +104,8 @@ class TForm1 final : public QWidget,
   QCheckBox* CheckBox7;
   QProgressBar* ProgressBar2;
   OpenDialog OpenDialog1;
+  PreviewChart* Preview;
+  QCheckBox* PreviewToggle;
 
   // The state Open leaves for Start and the report.
   Session session;
@@ -95,6 +117,17 @@ class TForm1 final : public QWidget,
   void setPickersTop(int top);
   void showPickers(bool shown);
   void fillPickers();
+  void openNamed();
+  void createPreview();
+  void applyWindowSize();
+  void showPreviewOfSession();
+  void updatePreviewPlaces();
+  void updatePreviewBand();
+  void setPickers(double start, double end);
+
+  void resizeEvent(QResizeEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
   // OpenObserver
   void thinningWarning(const std::string& text) override;
@@ -122,6 +155,11 @@ class TForm1 final : public QWidget,
   std::unique_ptr<ExcelReport> excelReport_;
   int outerHeight_ = 0;
   int shownProgress_ = 0;  // the last position drawn
+  QSettings* settings_ = nullptr;
+  QAction* previewAction_ = nullptr;
+  bool previewShown_ = true;
+  int previewHeight_ = 260;  // the preview's share of the window when shown
+  int toggleTop_ = -1;       // where the layout has room for PreviewToggle; -1: none
 };
 
 }  // namespace vexa

@@ -34,13 +34,13 @@ void add(PreviewSeries& series, double time, double value) {
 }
 
 // The level of a state, new states taking the next one.
-double levelOf(PreviewSeries& series, const std::string& state) {
-  const auto found = std::find(series.levels.begin(), series.levels.end(), state);
-  if (found != series.levels.end()) {
-    return static_cast<double>(found - series.levels.begin());
+double levelOf(std::vector<std::string>& levels, const std::string& state) {
+  const auto found = std::find(levels.begin(), levels.end(), state);
+  if (found != levels.end()) {
+    return static_cast<double>(found - levels.begin());
   }
-  series.levels.push_back(state);
-  return static_cast<double>(series.levels.size() - 1);
+  levels.push_back(state);
+  return static_cast<double>(levels.size() - 1);
 }
 
 void climateSeries(const Session& session, PreviewData& data) {
@@ -66,7 +66,7 @@ void climateSeries(const Session& session, PreviewData& data) {
       columns = {temperature, humidity, {5, "Освещённость (Лк)"}, battery};
   }
   for (const Column& column : columns) {
-    data.series.push_back({column.name, column.box, false, {}, {}, {}});
+    data.series.push_back({column.name, column.box, false, {}, {}});
   }
   for (std::size_t i = 1; i < session.List.size(); ++i) {
     const std::string_view line = session.List[i];
@@ -90,7 +90,7 @@ void pairedSeries(const Session& session, PreviewData& data) {
   walkPairedLine(session.List.front(), session.datc, [&](int, const PairFields& pair) {
     std::string name = pairValue(pair);
     name.erase(0, name.find_first_not_of(' '));
-    data.series.push_back({name, 0, states, {}, {}, {}});
+    data.series.push_back({name, 0, states, {}, {}});
   });
   data.series.resize(static_cast<std::size_t>(std::max(session.datc, 0)));
   std::string stamp;
@@ -113,7 +113,7 @@ void pairedSeries(const Session& session, PreviewData& data) {
       const std::string value = pairValue(pair);
       if (states) {
         if (!value.empty()) {
-          add(series, time, levelOf(series, value));
+          add(series, time, levelOf(data.levels, value));
         }
       } else {
         add(series, time, numberOf(value));
@@ -123,7 +123,8 @@ void pairedSeries(const Session& session, PreviewData& data) {
 }
 
 void motionSeries(const Session& session, PreviewData& data) {
-  PreviewSeries events{"События", 0, true, {"Выключен", "Включён", "Сдвиг"}, {}, {}};
+  PreviewSeries events{"События", 0, true, {}, {}};
+  data.levels = {"Выключен", "Включён", "Сдвиг"};
   for (std::size_t i = 1; i < session.List.size(); ++i) {
     const std::string_view line = session.List[i];
     double day = 0;
@@ -143,7 +144,7 @@ void motionSeries(const Session& session, PreviewData& data) {
     replaceAllIn(type, "Armed", "Включён");
     replaceAllIn(type, "Moved", "Сдвиг");
     data.stamps.push_back(time);
-    add(events, time, levelOf(events, type));
+    add(events, time, levelOf(data.levels, type));
   }
   data.series.push_back(std::move(events));
 }

@@ -10,19 +10,19 @@
 namespace vexa {
 
 struct PreviewSeries {
-  std::string name;                 // as the report's heading names it
-  int box = 0;                      // the check box that adds it (2 to 5); 0: always there
-  bool states = false;              // door states or motion events: levels, not measurements
-  std::vector<std::string> levels;  // the state of each level (states only)
-  std::vector<double> time;         // date-time serials, in the order of the file
+  std::string name;          // as the report's heading names it
+  int box = 0;               // the check box that adds it (2 to 5); 0: always there
+  bool states = false;       // door states or motion events: levels, not measurements
+  std::vector<double> time;  // date-time serials, in the order of the file
   std::vector<double> value;
 };
 
 struct PreviewData {
   int count = 0;  // the layout
   std::vector<PreviewSeries> series;
-  std::vector<double> stamps;  // every time stamp, ascending: what a dragged window rounds to
-  double first = 0;            // the span of the file
+  std::vector<std::string> levels;  // the state of each level of the state series
+  std::vector<double> stamps;       // every time stamp, ascending: what a dragged window rounds to
+  double first = 0;                 // the span of the file
   double last = 0;
 };
 

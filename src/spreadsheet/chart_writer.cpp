@@ -221,7 +221,7 @@ void writeSeries(XmlWriter& x, const ChartModel& chart, const ChartSeries& serie
     x.raw("<a:ln><a:noFill/></a:ln>");
   } else {
     x.raw("<a:ln w=\"22225\" cap=\"rnd\"><a:solidFill><a:srgbClr val=\"");
-    x.raw(kColours[index % std::size(kColours)]).raw("\"/></a:solidFill><a:round/></a:ln>");
+    x.raw(seriesColour(index)).raw("\"/></a:solidFill><a:round/></a:ln>");
   }
   x.raw("</c:spPr>");
   if (const char* symbol = markerSymbol(series.markerStyle)) {
@@ -418,6 +418,10 @@ void writeMarker(XmlWriter& x, const char* element, const CellOffset& column,
 }
 
 }  // namespace
+
+const char* seriesColour(int position) {
+  return kColours[static_cast<std::size_t>(std::max(position, 0)) % std::size(kColours)];
+}
 
 std::string chartPart(const ChartModel& chart, const WorkbookModel& model, double height) {
   XmlWriter x;

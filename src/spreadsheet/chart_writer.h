@@ -36,6 +36,10 @@ class ChartPartWriter {
   int charts_ = 0;
 };
 
+// The line colour ("4F81BD") of the series at `position` among a chart's
+// series, as the spreadsheet colours them.
+const char* seriesColour(int position);
+
 // The chart part of one chart whose object is `height` points high. Series
 // carry their cells' values as caches beside the references.
 std::string chartPart(const ChartModel& chart, const WorkbookModel& model, double height);

@@ -28,8 +28,10 @@ inline const std::string kMotionText =
 
 class MainWindowTest : public ::testing::Test {
  protected:
+  // The designed window: the preview hidden (the preview's tests show it).
   MainWindowTest() : form(dialogs) {
     form.setReportBuilder(&builder);
+    form.setPreviewShown(false);
     form.show();
   }
 

@@ -78,9 +78,10 @@ TEST(Preview, PairedColumnsAndStatesAndMotionEvents) {
                                           "2021-01-11,00:30:00,Opened,00:31:00,Opened\n");
   EXPECT_EQ(doors.count, kPairedState);
   EXPECT_TRUE(doors.series[0].states);
-  EXPECT_EQ(doors.series[0].levels, (std::vector<std::string>{"Opened", "Closed"}));
+  // One set of levels for every series: a state stands at one height.
+  EXPECT_EQ(doors.levels, (std::vector<std::string>{"Opened", "Closed"}));
   EXPECT_EQ(doors.series[0].value, (std::vector<double>{0, 1, 0}));
-  EXPECT_EQ(doors.series[1].levels, (std::vector<std::string>{"Closed", "Opened"}));
+  EXPECT_EQ(doors.series[1].value, (std::vector<double>{1, 0}));
 
   const PreviewData events = previewOfText("events.csv",
                                            "Date,Time,Type,Duration(seconds), Angle(degrees)\n"
@@ -88,7 +89,7 @@ TEST(Preview, PairedColumnsAndStatesAndMotionEvents) {
                                            "01/11/2021,09:29:23,Moved,22.2,21\n"
                                            "01/12/2021,07:00:00,Armed,0,0\n");
   ASSERT_EQ(events.series.size(), 1u);
-  EXPECT_EQ(events.series[0].levels, (std::vector<std::string>{"Выключен", "Включён", "Сдвиг"}));
+  EXPECT_EQ(events.levels, (std::vector<std::string>{"Выключен", "Включён", "Сдвиг"}));
   EXPECT_EQ(events.series[0].value, (std::vector<double>{0, 2, 1}));
   EXPECT_EQ(events.first, parseDateTime("2021-01-11 08:02:00"));
   EXPECT_EQ(events.last, parseDateTime("2021-01-12 07:00:00"));

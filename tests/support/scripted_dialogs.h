@@ -24,9 +24,10 @@ class ScriptedDialogs final : public UserDialogs {
   void answerCancel() { files_.push_back({false, QString()}); }
 
   std::optional<QString> chooseFile(QWidget*, const QString& title, const QString& filter,
-                                    const QString&) override {
+                                    const QString& folder) override {
     lastTitle = title;
     lastFilter = filter;
+    lastFolder = folder;
     if (files_.empty()) {
       return std::nullopt;
     }
@@ -55,6 +56,7 @@ class ScriptedDialogs final : public UserDialogs {
   QStringList openedUrls;
   QString lastTitle;
   QString lastFilter;
+  QString lastFolder;  // where the dialog started
 
  private:
   std::deque<std::pair<bool, QString>> files_;  // (chosen, path)
