@@ -3,6 +3,7 @@
 // designed window intact, and goes with an Open that fails.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
@@ -138,6 +139,31 @@ TEST_F(PreviewWindowTest, HiddenThePreviewLeavesTheDesignedWindow) {
   EXPECT_TRUE(form.Preview->isVisible());
   EXPECT_EQ(form.size(), shown);
   EXPECT_EQ(form.Height(), 195);  // the designed height, the preview below it
+}
+
+// The motion layout's designed window has no room for the switch: the
+// window's context menu and Ctrl+G hide and show the preview there.
+TEST_F(PreviewWindowTest, MotionEventsShowOverTimeAndHideByTheMenu) {
+  open("events.csv", kMotionText + "01/03/2021,11:00:00,Armed,0,0\n");
+  ASSERT_TRUE(form.Preview->hasData());
+  EXPECT_EQ(form.Preview->drawnSeries(), 1);
+  EXPECT_EQ(form.Preview->data().levels[2], "Сдвиг");
+  EXPECT_FALSE(form.PreviewToggle->isVisible());
+  EXPECT_GT(form.height(), 58);
+  QAction* menu = nullptr;
+  for (QAction* action : form.actions()) {
+    if (action->text() == "Показывать график") {
+      menu = action;
+    }
+  }
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->shortcut(), QKeySequence("Ctrl+G"));
+  EXPECT_EQ(form.contextMenuPolicy(), Qt::ActionsContextMenu);
+  menu->trigger();
+  EXPECT_FALSE(form.previewShown());
+  EXPECT_EQ(form.size(), QSize(487, 58));
+  menu->trigger();
+  EXPECT_GT(form.height(), 58);
 }
 
 // An Open that fails leaves no preview of the export before.
