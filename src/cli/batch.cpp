@@ -374,8 +374,13 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err,
     // A spreadsheet application of its own for each worker; the cores that
     // -j gives are shared among the workers, so that a single file packs its
     // workbook on all of them and two files side by side on one each.
+    // The workbooks are saved under staging names; the move onto the final
+    // name makes them durable (StagedWorkbook).
+    const sheet::FileWriter staged = [](const std::string& path, std::string_view bytes) {
+      sheet::writeFileAtomically(path, bytes, {}, sheet::Durability::Staged);
+    };
     sheet::Engine engine(sheet::EngineOptions{
-        .writer = environment.writer,
+        .writer = environment.writer ? environment.writer : staged,
         .packThreads = static_cast<int>(std::max<std::size_t>(jobs / workers, 1))});
     for (std::size_t i = next++; i < options.files.size(); i = next++) {
       std::ostringstream fileOut;

@@ -326,7 +326,7 @@ void keepPermissions(int fd, const fs::path& file) {
 }  // namespace
 
 void writeFileAtomically(const std::string& path, std::string_view bytes,
-                         const std::function<void()>& midway) {
+                         const std::function<void()>& midway, Durability durability) {
   const fs::path target = savedFile(path);
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::error_code ignored;
@@ -371,7 +371,7 @@ void writeFileAtomically(const std::string& path, std::string_view bytes,
     midway();
   }
   writeUpTo(bytes.size());
-  if (failure == 0 && ::fsync(fd) != 0) {
+  if (failure == 0 && durability == Durability::OnDisk && ::fsync(fd) != 0) {
     failure = errno;
   }
   if (::close(fd) != 0 && failure == 0) {
@@ -409,10 +409,17 @@ void moveIntoPlace(const std::string& from, const std::string& path) {
   if (fs::is_directory(target, ignored)) {
     throw SaveError(path, writeReason(EISDIR));
   }
+  // On the disk before it takes the name: after a crash the name holds the
+  // old file or the whole new one.
   const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    keepPermissions(fd, target);
-    ::close(fd);
+  if (fd < 0) {
+    throw SaveError(path, writeReason(errno));
+  }
+  keepPermissions(fd, target);
+  const int synced = ::fsync(fd) == 0 ? 0 : errno;
+  ::close(fd);
+  if (synced != 0) {
+    throw SaveError(path, writeReason(synced));
   }
   if (::rename(from.c_str(), target.c_str()) != 0) {
     throw SaveError(path, writeReason(errno));

@@ -31,19 +31,25 @@ class SaveError : public std::runtime_error {
 // many as the machine has cores).
 std::string zipPackage(const std::vector<PackagePart>& parts, int level, int threads = 0);
 
+// Whether a save waits for its bytes to reach the disk before the file takes
+// its name: a file that is only a stage on the way to another name need not.
+enum class Durability { OnDisk, Staged };
+
 // Writes `bytes` to `path` through a temporary file in the same folder and a
 // rename, so that the path holds the old file or the new one, never a part
-// of either. A symbolic link at the path is followed, a replaced file keeps
-// its permissions, and temporary files that killed saves to the same path
-// left behind are removed. Raises SaveError; the temporary file of a failed
-// save never stays behind. `midway` runs once half the bytes are written
-// (for tests that kill the process there).
+// of either (also after a crash, when on disk). A symbolic link at the path
+// is followed, a replaced file keeps its permissions, and temporary files
+// that killed saves to the same path left behind are removed. Raises
+// SaveError; the temporary file of a failed save never stays behind.
+// `midway` runs once half the bytes are written (for tests that kill the
+// process there).
 void writeFileAtomically(const std::string& path, std::string_view bytes,
-                         const std::function<void()>& midway = {});
+                         const std::function<void()>& midway = {},
+                         Durability durability = Durability::OnDisk);
 
 // Moves the finished file `from` (in the same folder) onto `path` in one
-// rename, following a symbolic link at `path` and keeping the permissions of
-// the file it replaces. Raises SaveError.
+// rename, once it is on the disk, following a symbolic link at `path` and
+// keeping the permissions of the file it replaces. Raises SaveError.
 void moveIntoPlace(const std::string& from, const std::string& path);
 
 // The hidden name in the folder of `path` (of its link's target, for a
