@@ -255,13 +255,9 @@ void TForm1::updatePreviewPlaces() {
   if (!Preview->hasData()) {
     return;
   }
-  PreviewBoxes boxes;
-  boxes.CheckBox2 = CheckBox2->isChecked();
-  boxes.CheckBox3 = CheckBox3->isChecked();
-  boxes.CheckBox4 = CheckBox4->isChecked();
-  boxes.CheckBox5 = CheckBox5->isChecked();
-  boxes.CheckBox6 = CheckBox6->isChecked();
-  boxes.CheckBox7 = CheckBox7->isChecked();
+  const ReportControls c = controls();
+  const PreviewBoxes boxes{c.CheckBox2, c.CheckBox3, c.CheckBox4,
+                           c.CheckBox5, c.CheckBox6, c.CheckBox7};
   Preview->setPlaces(placesOf(Preview->data(), boxes));
 }
 

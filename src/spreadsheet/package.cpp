@@ -177,32 +177,29 @@ std::string zipPackage(const std::vector<PackagePart>& parts, int level, int thr
     const auto size = static_cast<std::uint32_t>(p.size);
     const auto nameSize = static_cast<std::uint32_t>(part.name.size());
 
+    // The fields that the local header and the central directory share:
+    // version needed (2.0, deflate), flags, method, time, date, CRC, sizes,
+    // name length and extra field length.
+    const auto shared = [&](std::string& out) {
+      put16(out, 20);
+      put16(out, 0);
+      put16(out, method);
+      put16(out, kDosTime);
+      put16(out, kDosDate);
+      put32(out, p.crc);
+      put32(out, packedSize);
+      put32(out, size);
+      put16(out, nameSize);
+      put16(out, 0);
+    };
     put32(bytes, 0x04034B50);  // local file header
-    put16(bytes, 20);          // version needed: 2.0, deflate
-    put16(bytes, 0);           // flags
-    put16(bytes, method);
-    put16(bytes, kDosTime);
-    put16(bytes, kDosDate);
-    put32(bytes, p.crc);
-    put32(bytes, packedSize);
-    put32(bytes, size);
-    put16(bytes, nameSize);
-    put16(bytes, 0);  // extra field
+    shared(bytes);
     bytes += part.name;
     bytes += p.data;
 
     put32(directory, 0x02014B50);  // central directory header
     put16(directory, 20);          // made by: 2.0, MS-DOS
-    put16(directory, 20);
-    put16(directory, 0);
-    put16(directory, method);
-    put16(directory, kDosTime);
-    put16(directory, kDosDate);
-    put32(directory, p.crc);
-    put32(directory, packedSize);
-    put32(directory, size);
-    put16(directory, nameSize);
-    put16(directory, 0);  // extra field
+    shared(directory);
     put16(directory, 0);  // comment
     put16(directory, 0);  // disk
     put16(directory, 0);  // internal attributes
