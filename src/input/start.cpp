@@ -103,6 +103,8 @@ int extractClimate(Session& session, const StartChoices& choices) {
   const int s = 1 + ticked({choices.CheckBox2, choices.CheckBox3, choices.CheckBox4});
   const int N = lineCount(session);
   const bool twoProbe = session.ref == "#";
+  // The temperature layout heads its columns without blanks.
+  const bool temperature = session.count == kTemperature;
   session.Arr = TextTable(N, s);
   TextTable& Arr = session.Arr;
   std::string stamp;
@@ -120,11 +122,12 @@ int extractClimate(Session& session, const StartChoices& choices) {
     Arr.set(r, 1, stamp);
     Fields fields(line);
     MeasurementRow row(Arr, r);
-    row.add(fields.next(), "Temperature (C)",
+    row.add(fields.next(), temperature ? "Temperature(C)" : "Temperature (C)",
             twoProbe ? "Температура зонда (°C)" : "Температура (ºС)", choices.CheckBox2);
     row.add(fields.next(), "Moisture (%)", twoProbe ? "Температура корпуса (°C)" : "Влажность (%)",
             choices.CheckBox3);
-    row.add(fields.last(), "Battery (Volts)", "Напряжение (В)", choices.CheckBox4);
+    row.add(fields.last(), temperature ? "Battery(Volts)" : "Battery (Volts)", "Напряжение (В)",
+            choices.CheckBox4);
   }
   return s;
 }
@@ -162,7 +165,8 @@ int extractClimateLight(Session& session, const StartChoices& choices) {
     row.add(fields.next(), "Temperature (C)", "Температура (ºС)", choices.CheckBox2);
     row.add(fields.next(), "Moisture (%)", "Влажность (%)", choices.CheckBox3);
     row.add(fields.next(), "Brightness (lux)", "Освещённость (Лк)", choices.CheckBox5);
-    row.add(fields.last(), "Battery(Volts)", "Напряжение (В)", choices.CheckBox4);
+    // The heading's blank before "Battery(Volts)" goes with it.
+    row.add(fields.last(), " Battery(Volts)", "Напряжение (В)", choices.CheckBox4);
   }
   return s;
 }
