@@ -201,6 +201,9 @@ void climateLayout(LayoutContext& c) {
   // Axes shared by the three layouts.
   setTickFormat(chart, xlValue, xlPrimary, "0,00", "0.00");
   chart->Axes(xlCategory, xlPrimary)->TickLabels()->setOrientation(90);
+  // The time labels stand below the plot whatever the values' signs, so
+  // that they never run over the lines (below-zero freezers).
+  chart->Axes(xlCategory, xlPrimary)->setTickLabelPosition(xl::xlTickLabelPositionLow);
   chart->Axes(xlCategory, xlPrimary)->setMinimumScale(c.OsMin1);
   chart->Axes(xlCategory, xlPrimary)->setMaximumScale(c.OsMax1);
   setTitle(chart, xlCategory, xlPrimary, "Время");
