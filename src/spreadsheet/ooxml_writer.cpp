@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "spreadsheet/chart_writer.h"
+#include "spreadsheet/theme.h"
 #include "spreadsheet/xml.h"
 
 namespace vexa::sheet {
@@ -91,10 +92,10 @@ std::string stylesPart(const FormatTable& formats) {
   }
   x.raw(
       "<fonts count=\"2\">"
-      "<font><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/>"
-      "<charset val=\"204\"/></font>"
-      "<font><b/><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/>"
-      "<charset val=\"204\"/></font>"
+      "<font><sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/><family val=\"2\"/>"
+      "<charset val=\"204\"/><scheme val=\"minor\"/></font>"
+      "<font><b/><sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/>"
+      "<family val=\"2\"/><charset val=\"204\"/><scheme val=\"minor\"/></font>"
       "</fonts>"
       "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
       "<fill><patternFill patternType=\"gray125\"/></fill></fills>");
@@ -155,7 +156,8 @@ std::string stylesPart(const FormatTable& formats) {
   x.end("cellXfs");
   x.raw(
       "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/>"
-      "</cellStyles><dxfs count=\"0\"/><tableStyles count=\"0\"/>");
+      "</cellStyles><dxfs count=\"0\"/><tableStyles count=\"0\" "
+      "defaultTableStyle=\"TableStyleMedium9\" defaultPivotStyle=\"PivotStyleLight16\"/>");
   x.end("styleSheet");
   return std::move(x.str());
 }
@@ -214,6 +216,23 @@ std::size_t textCellCount(const CellStore& cells) {
   return count;
 }
 
+// "first:last", the columns that rows `from` to `to` use.
+std::string rowSpans(const CellStore& cells, int from, int to) {
+  int first = 0;
+  int last = 0;
+  for (int r = from; r <= to; ++r) {
+    const auto& row = cells.row(r);
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      if (!row[c].blank()) {
+        const int column = static_cast<int>(c) + 1;
+        first = first == 0 ? column : std::min(first, column);
+        last = std::max(last, column);
+      }
+    }
+  }
+  return std::to_string(first) + ":" + std::to_string(last);
+}
+
 std::string worksheetPart(const WorkbookModel& model, const SheetModel& sheet, bool selected,
                           int drawingRelation) {
   CellBlock used;
@@ -236,11 +255,17 @@ std::string worksheetPart(const WorkbookModel& model, const SheetModel& sheet, b
   }
   x.raw(" workbookViewId=\"0\"/></sheetViews><sheetFormatPr defaultRowHeight=\"15\"/>");
   if (!sheet.columnWidths.empty()) {
+    // Neighbouring columns of one width share one element.
     x.raw("<cols>");
-    for (const auto& [column, width] : sheet.columnWidths) {
+    for (auto it = sheet.columnWidths.begin(); it != sheet.columnWidths.end();) {
+      const auto [first, width] = *it;
+      int last = first;
+      while (++it != sheet.columnWidths.end() && it->first == last + 1 && it->second == width) {
+        last = it->first;
+      }
       x.open("col")
-          .attribute("min", column)
-          .attribute("max", column)
+          .attribute("min", first)
+          .attribute("max", last)
           .attribute("width", fileColumnWidth(width))
           .attribute("customWidth", 1)
           .closeEmpty();
@@ -262,10 +287,14 @@ std::string worksheetPart(const WorkbookModel& model, const SheetModel& sheet, b
   out.reserve(out.size() + static_cast<std::size_t>(sheet.cells.rowCount()) * 32 + cells * 48);
   out += "<sheetData>";
   char digits[16];
+  std::string spans;  // of the rows' block of 16, as the spreadsheet gives them
   for (int r = 1; r <= sheet.cells.rowCount(); ++r) {
     const auto& row = sheet.cells.row(r);
     const std::string_view rowNumber(digits,
                                      std::to_chars(digits, digits + sizeof digits, r).ptr - digits);
+    if ((r - 1) % 16 == 0) {
+      spans = rowSpans(sheet.cells, r, std::min(r + 15, sheet.cells.rowCount()));
+    }
     bool open = false;
     for (std::size_t c = 0; c < row.size(); ++c) {
       const Cell& cell = row[c];
@@ -275,6 +304,8 @@ std::string worksheetPart(const WorkbookModel& model, const SheetModel& sheet, b
       if (!open) {
         out += "<row r=\"";
         out += rowNumber;
+        out += "\" spans=\"";
+        out += spans;
         out += "\">";
         open = true;
       }
@@ -394,7 +425,7 @@ std::string appPropertiesPart(const WorkbookModel& model) {
                  "http://schemas.openxmlformats.org/officeDocument/2006/extended-properties")
       .attribute("xmlns:vt", "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes")
       .close();
-  x.raw("<Application>").text(kApplicationName).raw("</Application>");
+  x.raw("<Application>").text(kPackageApplication).raw("</Application>");
   x.raw("<DocSecurity>0</DocSecurity><ScaleCrop>false</ScaleCrop>");
   const int kinds = (worksheets.empty() ? 0 : 1) + (chartSheets.empty() ? 0 : 1);
   x.raw("<HeadingPairs>").open("vt:vector").attribute("size", 2 * kinds);
@@ -415,10 +446,11 @@ std::string appPropertiesPart(const WorkbookModel& model) {
       x.raw("<vt:lpstr>").text(*name).raw("</vt:lpstr>");
     }
   }
-  x.raw("</vt:vector></TitlesOfParts>");
+  x.raw("</vt:vector></TitlesOfParts><Company/>");
   x.raw(
       "<LinksUpToDate>false</LinksUpToDate><SharedDoc>false</SharedDoc>"
       "<HyperlinksChanged>false</HyperlinksChanged>");
+  x.raw("<AppVersion>").text(kPackageApplicationVersion).raw("</AppVersion>");
   x.end("Properties");
   return std::move(x.str());
 }
@@ -495,8 +527,12 @@ std::vector<PackagePart> workbookParts(const WorkbookModel& model) {
     first = false;
   }
 
+  workbookRelations.emplace_back("theme", "theme/theme1.xml");
   workbookRelations.emplace_back("styles", "styles.xml");
   workbookRelations.emplace_back("sharedStrings", "sharedStrings.xml");
+  parts.push_back({"xl/theme/theme1.xml", std::string(kOfficeTheme)});
+  overrides.emplace_back("xl/theme/theme1.xml",
+                         "application/vnd.openxmlformats-officedocument.theme+xml");
   parts.push_back({"xl/styles.xml", stylesPart(model.formats)});
   parts.push_back({"xl/sharedStrings.xml", sharedStringsPart(model.texts, textCells)});
   overrides.emplace_back("xl/styles.xml",
@@ -507,8 +543,11 @@ std::vector<PackagePart> workbookParts(const WorkbookModel& model) {
 
   XmlWriter workbook;
   workbook.open("workbook").attribute("xmlns", kMain).attribute("xmlns:r", kRelationships).close();
-  workbook.raw("<bookViews><workbookView activeTab=\"0\"/></bookViews><sheets>");
-  workbook.raw(sheetsXml).raw("</sheets>").end("workbook");
+  workbook.raw(
+      "<fileVersion appName=\"xl\" lastEdited=\"4\" lowestEdited=\"4\" rupBuild=\"4505\"/>"
+      "<workbookPr defaultThemeVersion=\"124226\"/><bookViews><workbookView xWindow=\"240\" "
+      "yWindow=\"135\" windowWidth=\"16095\" windowHeight=\"9405\"/></bookViews><sheets>");
+  workbook.raw(sheetsXml).raw("</sheets><calcPr calcId=\"124519\"/>").end("workbook");
   parts.push_back({"xl/workbook.xml", std::move(workbook.str())});
   parts.push_back({"xl/_rels/workbook.xml.rels", relationshipsPart(workbookRelations)});
   overrides.emplace_back(

@@ -261,14 +261,26 @@ TEST_F(EngineTest, PackageHoldsTheStandardParts) {
   block(sheet2, 1, 1, 2, 2)->Borders()->setLineStyle(1);
   book->SaveAs((dir.path() / "parts").string(), xl::xlWorkbookNormal, xl::xlNoChange);
   const auto parts = readPackage((dir.path() / "parts.xlsx").string());
-  for (const char* name : {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml",
-                           "xl/_rels/workbook.xml.rels", "xl/styles.xml", "xl/sharedStrings.xml",
-                           "xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml",
-                           "xl/worksheets/sheet3.xml", "docProps/core.xml", "docProps/app.xml"}) {
+  for (const char* name :
+       {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels",
+        "xl/styles.xml", "xl/sharedStrings.xml", "xl/worksheets/sheet1.xml",
+        "xl/worksheets/sheet2.xml", "xl/worksheets/sheet3.xml", "xl/theme/theme1.xml",
+        "docProps/core.xml", "docProps/app.xml"}) {
     EXPECT_EQ(parts.count(name), 1u) << name;
   }
   const std::string& workbook = parts.at("xl/workbook.xml");
   EXPECT_EQ(occurrences(workbook, "<sheet "), 3);
+  EXPECT_NE(workbook.find("<workbookPr defaultThemeVersion=\"124226\"/>"), std::string::npos);
+  EXPECT_NE(workbook.find("</sheets><calcPr calcId=\"124519\"/></workbook>"), std::string::npos);
+  // The theme that the styles' colours and fonts name, and the charts' colours.
+  EXPECT_NE(parts.at("xl/_rels/workbook.xml.rels")
+                .find("relationships/theme\" Target=\"theme/theme1.xml\""),
+            std::string::npos);
+  EXPECT_NE(parts.at("xl/theme/theme1.xml").find("<a:accent1><a:srgbClr val=\"4F81BD\"/>"),
+            std::string::npos);
+  EXPECT_NE(parts.at("xl/styles.xml").find("<color theme=\"1\"/><name val=\"Calibri\"/>"),
+            std::string::npos);
+  EXPECT_EQ(occurrences(parts.at("xl/styles.xml"), "<scheme val=\"minor\"/>"), 2);
   EXPECT_NE(workbook.find("name=\"Лист2\""), std::string::npos);
   EXPECT_NE(parts.at("xl/styles.xml").find("<left style=\"thin\">"), std::string::npos);
   const std::string& root = parts.at("_rels/.rels");
@@ -282,7 +294,13 @@ TEST_F(EngineTest, PackageHoldsTheStandardParts) {
                  "ContentType=\"application/vnd.openxmlformats-package.core-properties+xml\""),
       std::string::npos);
   const std::string& app = parts.at("docProps/app.xml");
-  EXPECT_NE(app.find("<Application>Vexa_Сhart</Application>"), std::string::npos);
+  // Readers take the defaults of what the parts leave out from the version
+  // whose parts they are written like.
+  EXPECT_NE(app.find("<Application>Microsoft Excel</Application>"), std::string::npos);
+  EXPECT_NE(app.find("<AppVersion>12.0000</AppVersion></Properties>"), std::string::npos);
+  EXPECT_NE(types.find("PartName=\"/xl/theme/theme1.xml\" "
+                       "ContentType=\"application/vnd.openxmlformats-officedocument.theme+xml\""),
+            std::string::npos);
   EXPECT_NE(app.find("<vt:lpstr>Листы</vt:lpstr></vt:variant><vt:variant><vt:i4>3</vt:i4>"),
             std::string::npos);
   EXPECT_NE(app.find("<vt:vector size=\"3\" baseType=\"lpstr\"><vt:lpstr>Лист1</vt:lpstr>"),
@@ -319,10 +337,13 @@ TEST_F(EngineTest, EveryRowAndCellCarriesItsReference) {
   book->SaveAs((dir.path() / "refs").string(), xl::xlWorkbookNormal, xl::xlNoChange);
   const std::string sheet =
       readPackage((dir.path() / "refs.xlsx").string()).at("xl/worksheets/sheet2.xml");
-  EXPECT_NE(sheet.find("<sheetData><row r=\"1\"><c r=\"Z1\" t=\"s\"><v>0</v></c></row>"
-                       "<row r=\"2\"><c r=\"AB2\"><v>5</v></c></row>"
-                       "<row r=\"4\"><c r=\"B4\" s=\""),
-            std::string::npos)
+  // Rows name the columns their block of sixteen uses, as the spreadsheet
+  // writes them.
+  EXPECT_NE(
+      sheet.find("<sheetData><row r=\"1\" spans=\"2:28\"><c r=\"Z1\" t=\"s\"><v>0</v></c></row>"
+                 "<row r=\"2\" spans=\"2:28\"><c r=\"AB2\"><v>5</v></c></row>"
+                 "<row r=\"4\" spans=\"2:28\"><c r=\"B4\" s=\""),
+      std::string::npos)
       << sheet;
   EXPECT_EQ(occurrences(sheet, "<c "), occurrences(sheet, "<c r=\""));
 }
