@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "spreadsheet/chart_layout.h"
 #include "spreadsheet/ooxml_writer.h"
 #include "spreadsheet/xml.h"
 
@@ -75,7 +76,7 @@ void writeRich(XmlWriter& x, std::string_view text, bool rotated) {
   x.raw(rotated ? "<a:bodyPr rot=\"-5400000\" vert=\"horz\"/>" : "<a:bodyPr/>");
   x.raw("<a:lstStyle/><a:p><a:pPr><a:defRPr/></a:pPr><a:r><a:rPr lang=\"ru-RU\"/><a:t>");
   x.text(text);
-  x.raw("</a:t></a:r></a:p></c:rich></c:tx>");
+  x.raw("</a:t></a:r></a:p></c:rich></c:tx><c:layout/>");
 }
 
 const std::string& numberFormatOf(const WorkbookModel& model, const Cell& cell) {
@@ -215,15 +216,11 @@ void writeSeries(XmlWriter& x, const ChartModel& chart, const ChartSeries& serie
   } else if (!series.literalName.empty()) {
     x.raw("<c:tx><c:v>").text(series.literalName).raw("</c:v></c:tx>");
   }
-  const bool markersOnly = chart.chartType == -4169;
-  x.raw("<c:spPr>");
-  if (markersOnly) {
-    x.raw("<a:ln><a:noFill/></a:ln>");
-  } else {
-    x.raw("<a:ln w=\"22225\" cap=\"rnd\"><a:solidFill><a:srgbClr val=\"");
-    x.raw(seriesColour(index)).raw("\"/></a:solidFill><a:round/></a:ln>");
+  // Lines take the theme's colour and width for their place among the
+  // series; a chart of markers only hides the lines, as the spreadsheet does.
+  if (chart.chartType == -4169) {
+    x.raw("<c:spPr><a:ln w=\"28575\"><a:noFill/></a:ln></c:spPr>");
   }
-  x.raw("</c:spPr>");
   if (const char* symbol = markerSymbol(series.markerStyle)) {
     x.raw("<c:marker>").value("c:symbol", symbol).raw("</c:marker>");
   }
@@ -309,7 +306,7 @@ void writeAxis(XmlWriter& x, const ChartModel& chart, AxisPlacement at, bool del
   if (a.hasTitle && !deleted) {
     x.raw("<c:title>");
     writeRich(x, a.title, at.type == 2);
-    x.value("c:overlay", 0).raw("</c:title>");
+    x.raw("</c:title>");
   }
   if (!a.numberFormat.empty()) {
     x.open("c:numFmt").attribute("formatCode", a.numberFormat).attribute("sourceLinked", 0);
@@ -317,9 +314,9 @@ void writeAxis(XmlWriter& x, const ChartModel& chart, AxisPlacement at, bool del
     x.open("c:numFmt").attribute("formatCode", linkedFormat).attribute("sourceLinked", 1);
   }
   x.closeEmpty();
-  x.value("c:majorTickMark", "out").value("c:minorTickMark", "none");
-  const char* position = "nextTo";
-  switch (a.tickLabelPosition) {
+  // A deleted axis shows no labels.
+  const char* position = deleted ? "none" : "nextTo";
+  switch (deleted ? 4 : a.tickLabelPosition) {
     case -4134:
       position = "low";
       break;
@@ -423,7 +420,8 @@ const char* seriesColour(int position) {
   return kColours[static_cast<std::size_t>(std::max(position, 0)) % std::size(kColours)];
 }
 
-std::string chartPart(const ChartModel& chart, const WorkbookModel& model, double height) {
+std::string chartPart(const ChartModel& chart, const WorkbookModel& model, double width,
+                      double height) {
   XmlWriter x;
   x.str().reserve(expectedChartSize(chart));
   x.open("c:chartSpace")
@@ -431,15 +429,20 @@ std::string chartPart(const ChartModel& chart, const WorkbookModel& model, doubl
       .attribute("xmlns:a", kDrawingNs)
       .attribute("xmlns:r", kRelationshipsNs)
       .close();
-  x.value("c:roundedCorners", 0);
+  x.value("c:lang", "ru-RU");
+  // No chart title, also none made of a single series' name.
   x.raw("<c:chart>").value("c:autoTitleDeleted", 1).raw("<c:plotArea>");
+  const std::string timeFormat = timeColumnFormat(chart, model);
   if (chart.plotAreaHeight) {
-    // Only the height the plot area was given, as a share of the chart's
-    // height; its place and width stay automatic, so the reader keeps room
-    // for the legend and the axis titles as the spreadsheet does.
-    const double h = std::min(*chart.plotAreaHeight / height, 1.0);
-    x.raw("<c:layout><c:manualLayout>").value("c:layoutTarget", "outer");
-    x.value("c:h", h).raw("</c:manualLayout></c:layout>");
+    // The plot area as the spreadsheet lays it out once its height is set:
+    // the inner area in shares of the chart, room left around it for the
+    // labels, the titles and the legend.
+    const PlotLayout layout = plotLayout(chart, model, width, height,
+                                         std::min(*chart.plotAreaHeight, height), timeFormat);
+    x.raw("<c:layout><c:manualLayout>").value("c:layoutTarget", "inner");
+    x.value("c:xMode", "edge").value("c:yMode", "edge");
+    x.value("c:x", layout.x).value("c:y", layout.y).value("c:w", layout.w).value("c:h", layout.h);
+    x.raw("</c:manualLayout></c:layout>");
   } else {
     x.raw("<c:layout/>");
   }
@@ -450,7 +453,7 @@ std::string chartPart(const ChartModel& chart, const WorkbookModel& model, doubl
   const char* style =
       chart.chartType == 72 || chart.chartType == 73 ? "smoothMarker" : "lineMarker";
   for (int group = 1; group <= (secondary ? 2 : 1); ++group) {
-    x.raw("<c:scatterChart>").value("c:scatterStyle", style).value("c:varyColors", 0);
+    x.raw("<c:scatterChart>").value("c:scatterStyle", style);
     int position = 0;
     for (const auto& series : chart.series) {
       if (series->deleted) {
@@ -465,7 +468,6 @@ std::string chartPart(const ChartModel& chart, const WorkbookModel& model, doubl
     x.raw("</c:scatterChart>");
   }
 
-  const std::string timeFormat = timeColumnFormat(chart, model);
   writeAxis(x, chart, {1, 1}, false, timeFormat);
   writeAxis(x, chart, {2, 1}, false, "General");
   if (secondary) {
@@ -473,12 +475,9 @@ std::string chartPart(const ChartModel& chart, const WorkbookModel& model, doubl
     writeAxis(x, chart, {2, 2}, false, "General");
   }
   x.raw("</c:plotArea>");
-  x.raw("<c:legend>").value("c:legendPos", "r").value("c:overlay", 0).raw("</c:legend>");
-  x.value("c:plotVisOnly", 1).value("c:dispBlanksAs", "gap");
+  x.raw("<c:legend>").value("c:legendPos", "r").raw("<c:layout/></c:legend>");
+  x.value("c:plotVisOnly", 1);
   x.raw("</c:chart>");
-  x.raw(
-      "<c:spPr><a:solidFill><a:srgbClr val=\"FFFFFF\"/></a:solidFill>"
-      "<a:ln><a:solidFill><a:srgbClr val=\"868686\"/></a:solidFill></a:ln></c:spPr>");
   x.raw(
       "<c:printSettings><c:headerFooter/><c:pageMargins b=\"0.75\" l=\"0.7\" r=\"0.7\" "
       "t=\"0.75\" header=\"0.3\" footer=\"0.3\"/><c:pageSetup/></c:printSettings>");
@@ -512,7 +511,7 @@ std::string ChartPartWriter::addDrawing(const std::string& anchors,
   for (const PlacedChart& chart : charts) {
     const std::string file = "chart" + std::to_string(++charts_) + ".xml";
     parts.push_back({"xl/charts/" + file, {}, [&model, chart] {
-                       return chartPart(*chart.chart, model, chart.height);
+                       return chartPart(*chart.chart, model, chart.width, chart.height);
                      }});
     types.emplace_back("xl/charts/" + file,
                        "application/vnd.openxmlformats-officedocument.drawingml.chart+xml");
@@ -540,7 +539,7 @@ std::string ChartPartWriter::addWorksheetDrawing(const SheetModel& sheet,
   std::vector<PlacedChart> charts;
   int relation = 0;
   for (const EmbeddedChart& embedded : sheet.charts) {
-    charts.push_back({embedded.chart.get(), embedded.height});
+    charts.push_back({embedded.chart.get(), embedded.width, embedded.height});
     ++relation;
     anchors.raw("<xdr:oneCellAnchor>");
     writeMarker(anchors, "from", locate(embedded.left, true, sheet),
@@ -570,8 +569,9 @@ std::string ChartPartWriter::addChartSheetDrawing(const SheetModel& sheet,
       .closeEmpty();
   anchors.raw(graphicFrame(2, sheet.name, 1)).raw("</xdr:absoluteAnchor>");
   return addDrawing(anchors.str(),
-                    {{sheet.chart.get(), static_cast<double>(kHeight) / kEmuPerPoint}}, model,
-                    parts, types);
+                    {{sheet.chart.get(), static_cast<double>(kWidth) / kEmuPerPoint,
+                      static_cast<double>(kHeight) / kEmuPerPoint}},
+                    model, parts, types);
 }
 
 }  // namespace vexa::sheet

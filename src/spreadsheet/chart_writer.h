@@ -27,7 +27,8 @@ class ChartPartWriter {
  private:
   struct PlacedChart {
     const ChartModel* chart;
-    double height;  // of the chart object, in points
+    double width;  // of the chart object, in points
+    double height;
   };
   std::string addDrawing(const std::string& anchors, const std::vector<PlacedChart>& charts,
                          const WorkbookModel& model, std::vector<PackagePart>& parts,
@@ -36,13 +37,14 @@ class ChartPartWriter {
   int charts_ = 0;
 };
 
-// The line colour ("4F81BD") of the series at `position` among a chart's
-// series, as the spreadsheet colours them.
+// The line colour ("4F81BD") that the workbook's theme gives the series at
+// `position` among a chart's series.
 const char* seriesColour(int position);
 
-// The chart part of one chart whose object is `height` points high. Series
-// carry their cells' values as caches beside the references.
-std::string chartPart(const ChartModel& chart, const WorkbookModel& model, double height);
+// The chart part of one chart whose object is `width` × `height` points.
+// Series carry their cells' values as caches beside the references.
+std::string chartPart(const ChartModel& chart, const WorkbookModel& model, double width,
+                      double height);
 
 // The part of a chart sheet (its drawing is relationship rId1).
 std::string chartSheetPart(bool selected);

@@ -379,9 +379,12 @@ void ChartObject::SetSourceData(const xl::Range& source, int plotBy) {
   for (int c = b.firstColumn + 1; c <= b.lastColumn; ++c) {
     auto series = std::make_shared<ChartSeries>();
     series->name = SheetBlock{sheet, b.firstRow, c, b.firstRow, c};
-    if (b.lastRow > b.firstRow) {
-      series->xValues = SheetBlock{sheet, b.firstRow + 1, b.firstColumn, b.lastRow, b.firstColumn};
-      series->values = SheetBlock{sheet, b.firstRow + 1, c, b.lastRow, c};
+    // Headings alone (a window without lines) still give every series its
+    // cells: the blank row under them.
+    if (b.firstRow < kMaxRows) {
+      const int last = std::max(b.lastRow, b.firstRow + 1);
+      series->xValues = SheetBlock{sheet, b.firstRow + 1, b.firstColumn, last, b.firstColumn};
+      series->values = SheetBlock{sheet, b.firstRow + 1, c, last, c};
     }
     place_.chart->series.push_back(std::move(series));
   }

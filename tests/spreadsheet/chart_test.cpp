@@ -107,6 +107,30 @@ TEST_F(ChartPartTest, ClimateAndLightWithLogarithmicLightAxis) {
   EXPECT_NE(parts.at("xl/drawings/drawing1.xml").find("name=\"Диаграмма 1\""), std::string::npos);
 }
 
+// The elements the spreadsheet writes, in its forms: the language first, a
+// layout in the legend and in every title, no labels on the deleted axis,
+// the time labels below the plot, line colours left to the theme.
+TEST_F(ChartPartTest, ElementsInTheSpreadsheetsForms) {
+  const auto parts = report("light.csv", climateLight(20), ticked("2345"));
+  const std::string& chart = parts.at("xl/charts/chart1.xml");
+  EXPECT_NE(chart.find("relationships\"><c:lang val=\"ru-RU\"/><c:chart>"), std::string::npos);
+  EXPECT_NE(chart.find("<c:legend><c:legendPos val=\"r\"/><c:layout/></c:legend>"),
+            std::string::npos);
+  EXPECT_EQ(occurrences(chart, "</c:tx><c:layout/></c:title>"), occurrences(chart, "<c:title>"));
+  EXPECT_EQ(occurrences(chart, "<c:title>"), 3);
+  EXPECT_NE(element(chart, "c:valAx", 2).find("<c:tickLblPos val=\"none\"/>"), std::string::npos);
+  EXPECT_NE(element(chart, "c:valAx", 0).find("<c:tickLblPos val=\"low\"/>"), std::string::npos);
+  EXPECT_EQ(element(chart, "c:ser", 0).find("<c:spPr>"), std::string::npos);
+  for (const char* absent :
+       {"roundedCorners", "varyColors", "overlay", "TickMark", "dispBlanksAs"}) {
+    EXPECT_EQ(chart.find(absent), std::string::npos) << absent;
+  }
+  EXPECT_NE(
+      parts.at("xl/worksheets/sheet2.xml")
+          .find("<cols><col min=\"1\" max=\"5\" width=\"17.7109375\" customWidth=\"1\"/></cols>"),
+      std::string::npos);
+}
+
 // Readers that do not recalculate draw the chart from its caches: each
 // series carries its cells' values and number formats, and its name.
 TEST_F(ChartPartTest, SeriesCarryTheirCellsAsCaches) {
@@ -135,15 +159,21 @@ TEST_F(ChartPartTest, SeriesCarryTheirCellsAsCaches) {
   }
 }
 
-// The plot area keeps only the height it was given; its place and width are
-// the reader's, so that the legend and the axis titles keep their room. The
-// chart keeps its size in points whatever the columns' widths.
-TEST_F(ChartPartTest, PlotAreaAndChartKeepOnlyWhatTheyWereGiven) {
+// The plot area given its height is laid out as the spreadsheet writes it:
+// the inner area, from the chart's edges. The chart keeps its size in points
+// whatever the columns' widths.
+TEST_F(ChartPartTest, PlotAreaInnerLayoutAndChartSize) {
   const auto parts = report("light.csv", climateLight(10), ticked("235"));
   const std::string& chart = parts.at("xl/charts/chart1.xml");
-  std::string layout = "<c:manualLayout><c:layoutTarget val=\"outer\"/><c:h val=\"";
-  appendNumber(layout, 411.845 / 490);
-  EXPECT_NE(chart.find(layout + "\"/></c:manualLayout>"), std::string::npos);
+  const std::string layout = element(chart, "c:manualLayout", 0);
+  EXPECT_EQ(layout.rfind("<c:manualLayout><c:layoutTarget val=\"inner\"/><c:xMode val=\"edge\"/>"
+                         "<c:yMode val=\"edge\"/><c:x val=\"",
+                         0),
+            0u)
+      << layout;
+  for (const char* share : {"c:x", "c:y", "c:w", "c:h"}) {
+    EXPECT_EQ(occurrences(layout, std::string("<") + share + " val=\""), 1) << share;
+  }
   const std::string& drawing = parts.at("xl/drawings/drawing1.xml");
   EXPECT_NE(drawing.find("<xdr:oneCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:colOff>12700<"
                          "/xdr:colOff><xdr:row>0</xdr:row><xdr:rowOff>12700</xdr:rowOff></"
@@ -154,13 +184,19 @@ TEST_F(ChartPartTest, PlotAreaAndChartKeepOnlyWhatTheyWereGiven) {
 
 // A window that holds no line still labels the time axis with date-times,
 // the format of the time column.
-TEST_F(ChartPartTest, EmptyWindowKeepsDateTimeLabels) {
+TEST_F(ChartPartTest, EmptyWindowKeepsDateTimeLabelsAndCellReferences) {
   testing::ReportChoices choices = ticked("234");
   choices.from = "2030-01-01 00:00:00";
   choices.to = "2030-01-02 00:00:00";
   const auto parts = report("light.csv", climateLight(10), choices);
   const std::string& chart = parts.at("xl/charts/chart1.xml");
-  EXPECT_EQ(chart.find("<c:xVal>"), std::string::npos);
+  // Every series still refers to cells: the blank row under the headings.
+  EXPECT_EQ(occurrences(chart, "<c:ser>"), 3);
+  EXPECT_EQ(occurrences(chart, "<c:xVal><c:numRef><c:f>'Лист2'!$A$2</c:f>"), 3);
+  EXPECT_NE(chart.find("<c:yVal><c:numRef><c:f>'Лист2'!$D$2</c:f><c:numCache><c:formatCode>"
+                       "General</c:formatCode><c:ptCount val=\"1\"/></c:numCache>"),
+            std::string::npos)
+      << chart;
   EXPECT_NE(
       element(chart, "c:valAx", 0).find("formatCode=\"dd/mm/yy h:mm:ss;@\" sourceLinked=\"1\""),
       std::string::npos);
