@@ -10,9 +10,15 @@ panel_reports, with NAME.json beside NAME.xlsx) checked by one stage:
   openpyxl     the data sheet as openpyxl reads it
   xlsx2csv     the data sheet as xlsx2csv reads it
   chart        the chart part's series and caches against the cells, and the
-               chart page as LibreOffice draws it
+               chart page as LibreOffice draws it: gridlines, axis lines, the
+               plot area where its layout puts it, time labels below the plot
+  excel        the structure of every chart part against the charts Excel
+               itself wrote (tests/interop/excel-reference)
+  poi          every cell, and every chart's series and axes, as Apache POI
+               reads them
 
-  panel.py STAGE PANEL_DIR [--schemas DIR] [--profile DIR]
+  panel.py STAGE PANEL_DIR [--schemas DIR] [--profile DIR] [--references DIR]
+           [--poi CLASSPATH]
 
 Each reader must give back the report input: every number equal at the
 report's decimals, every date-time equal to the second, texts exact, nothing
@@ -23,7 +29,9 @@ import argparse
 import csv
 import datetime
 import glob
+import html
 import json
+import math
 import os
 import posixpath
 import re
@@ -453,6 +461,16 @@ def check_package(package):
     if "xl/workbook.xml" not in targets.values():
         problems.append("the package relationships do not lead to xl/workbook.xml")
         return problems
+    # The parts every workbook of Excel's holds, and the theme that its
+    # styles and charts take their colours and fonts from.
+    for name in ("xl/theme/theme1.xml", "xl/styles.xml", "docProps/core.xml", "docProps/app.xml"):
+        if name not in names:
+            problems.append(f"no {name}, which every Excel workbook holds")
+    theme_type = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/theme"
+    if "xl/_rels/workbook.xml.rels" in names and not any(
+            r.get("Type") == theme_type and r.get("Target") == "theme/theme1.xml"
+            for r in part("xl/_rels/workbook.xml.rels").findall(q("rel", "Relationship"))):
+        problems.append("the workbook does not relate its theme")
 
     # Sheets: names valid and unique, each one resolved.
     workbook = part("xl/workbook.xml")
@@ -647,6 +665,7 @@ def check_app_properties(app, sheets, problems):
 def stage_chart(cases, args):
     need("soffice")
     need("pdftoppm")
+    need("pdftotext")
     charted = [case for case in cases if case["layout"] in (3, 6, 9, 100)]
     for case in charted:
         check_chart_caches(case)
@@ -670,7 +689,161 @@ def stage_chart(cases, args):
         least = 0 if case["case"] == "empty_window" else 150
         if not pages or coloured < least or (least == 0 and dark_pixels(pages[0]) < 500):
             fail(case["case"], f"the chart page looks blank ({coloured} coloured pixels)")
+        run(["pdftoppm", "-r", "72", "-f", "1", "-l", "1", pdf, os.path.join(out, stem + "-72")])
+        sharp = glob.glob(os.path.join(out, stem + "-72*.ppm"))
+        if sharp:
+            check_rendered_plot(case, sharp[0], pdf)
     shutil.rmtree(out, ignore_errors=True)
+
+
+# The chart page at 72 dpi: a pixel is a point of the page.
+# The value axes' labels carry decimals ("0,00" and "0,000" formats).
+NUMBER_WORD = re.compile(r"^-?\d+[.,]\d+$")
+TIME_WORD = re.compile(r"\d[/:]\d")
+
+
+def page_words(pdf):
+    """(text, xMin, yMin, xMax, yMax) of every word on the first page."""
+    text = run(["pdftotext", "-bbox", "-f", "1", "-l", "1", pdf, "-"]).stdout
+    return [(html.unescape(m[5]), float(m[1]), float(m[2]), float(m[3]), float(m[4]))
+            for m in re.finditer(r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" '
+                                 r'yMax="([\d.]+)">([^<]*)</word>', text)]
+
+
+class Raster:
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+        self.width, self.height = int(header[1]), int(header[2])
+        self.pixels = data[header.end():]
+
+    def grey(self, x, y, darkest=0, lightest=235):
+        """A grey (not coloured, not white) pixel: a line of the axes or the grid."""
+        if not (0 <= x < self.width and 0 <= y < self.height):
+            return False
+        i = (y * self.width + x) * 3
+        r, g, b = self.pixels[i:i + 3]
+        return max(r, g, b) - min(r, g, b) < 20 and darkest <= max(r, g, b) < lightest
+
+    def longest_run(self, points, gap=6):
+        """The longest run of grey pixels along `points`, gaps of `gap` bridged
+        (a series line crossing the grid)."""
+        best = length = missing = 0
+        for x, y in points:
+            if self.grey(x, y):
+                length += missing + 1
+                missing = 0
+            elif length:
+                missing += 1
+                if missing > gap:
+                    length = missing = 0
+            best = max(best, length)
+        return best
+
+
+def chart_layout(workbook):
+    """The plot area's inner layout, and the primary value axis's scale:
+    (shares or None, (minimum, maximum, logarithmic))."""
+    with zipfile.ZipFile(workbook) as package:
+        chart = ET.fromstring(package.read("xl/charts/chart1.xml"))
+    plot = chart.find(f"{q('c', 'chart')}/{q('c', 'plotArea')}")
+    layout = plot.find(f"{q('c', 'layout')}/{q('c', 'manualLayout')}")
+    shares = {}
+    for name in ("x", "y", "w", "h"):
+        share = layout.find(q("c", name)) if layout is not None else None
+        if share is None:
+            shares = None
+            break
+        shares[name] = float(share.get("val"))
+    scale = (None, None, False)
+    for axis in plot.findall(q("c", "valAx")):
+        if axis.find(q("c", "axPos")).get("val") == "l":
+            scaling = axis.find(q("c", "scaling"))
+            limit = {name: float(scaling.find(q("c", name)).get("val"))
+                     for name in ("min", "max") if scaling.find(q("c", name)) is not None}
+            scale = (limit.get("min"), limit.get("max"), scaling.find(q("c", "logBase")) is not None)
+    return shares, scale
+
+
+def check_rendered_plot(case, ppm, pdf):
+    """LibreOffice draws the grid and the axis lines, puts the plot area where
+    its layout says, and the time labels below the plot."""
+    raster = Raster(ppm)
+    words = page_words(pdf)
+    layout, (minimum, maximum, logarithmic) = chart_layout(case["workbook"])
+    if layout is None:
+        fail(case["case"], "chart: the plot area has no inner layout")
+    numbers = [w for w in words if NUMBER_WORD.match(w[0])]
+    if len(numbers) < 2:
+        fail(case["case"], "rendered chart: no value-axis labels")
+        return
+    # The primary value axis's labels stand right-aligned left of the plot;
+    # their values and places give the scale, and the scale the plot's top
+    # and bottom (its limits, where they are fixed).
+    left_edge = min(w[3] for w in numbers)
+    primary = sorted(((float(w[0].replace(",", ".")), (w[2] + w[4]) / 2)
+                      for w in numbers if abs(w[3] - left_edge) < 1.5), key=lambda p: p[1])
+    scaled = (lambda v: math.log10(v)) if logarithmic else (lambda v: v)
+    (high, y_high), (low, y_low) = primary[0], primary[-1]
+    def place(value):
+        return y_low + (scaled(value) - scaled(low)) * (y_high - y_low) / (scaled(high) - scaled(low))
+    top = place(maximum) if maximum is not None and len(primary) > 1 else y_high
+    bottom = place(minimum) if minimum is not None and len(primary) > 1 else y_low
+    plot_left = left_edge + 3
+
+    # The chart's frame: its top edge is the first long grey line of the page.
+    frame_top = next((y for y in range(raster.height)
+                      if raster.longest_run([(x, y) for x in range(raster.width)], gap=0) > 400),
+                     None)
+    if frame_top is None:
+        fail(case["case"], "rendered chart: no frame")
+        return
+    row = [x for x in range(raster.width) if raster.grey(x, frame_top)]
+    frame_left, frame_width = row[0], row[-1] - row[0]
+    frame_bottom = max(y for y in range(frame_top, raster.height) if raster.grey(frame_left, y))
+    frame_height = frame_bottom - frame_top
+    shares = layout or {"x": 0.1, "w": 0.6}
+    plot_right = int(frame_left + (shares["x"] + shares["w"]) * frame_width) - 2
+    width = plot_right - int(plot_left)
+
+    # A gridline at every label above the lowest (the time axis's own line may
+    # stand there), and the value axis's line, grey where the series do not
+    # cross them; a plot that its series cover (a thinned light export) hides
+    # both.
+    samples = [(x, y) for x in range(int(plot_left), plot_right, 4)
+               for y in range(int(top), int(bottom), 4)]
+    hidden = sum(1 for x, y in samples if not raster.grey(x, y, lightest=256)) > 0.5 * len(samples)
+    gridlines = 0
+    for _, y_label in primary:
+        y = round(y_label)
+        rows = [[(x, y + dy) for x in range(int(plot_left), plot_right)] for dy in (-1, 0, 1)]
+        if y < y_low - 1 and \
+                max(sum(1 for x, yy in line if raster.grey(x, yy)) for line in rows) > 0.3 * width:
+            gridlines += 1
+    if not hidden and gridlines < len(primary) - 1:
+        fail(case["case"], f"rendered chart: {gridlines} gridlines for {len(primary)} value labels")
+    height = int(bottom) - int(top)
+    column = max(range(int(plot_left) - 2, int(plot_left) + 12),
+                 key=lambda x: sum(1 for y in range(int(top), int(bottom)) if raster.grey(x, y)))
+    grey = sum(1 for y in range(int(top), int(bottom)) if raster.grey(column, y))
+    drawn = sum(1 for y in range(int(top), int(bottom))
+                if raster.grey(column, y) or not raster.grey(column, y, lightest=256))
+    if not hidden and (grey < 0.25 * height or drawn < 0.95 * height):
+        fail(case["case"], f"rendered chart: no value axis line ({grey} of {height} points)")
+
+    if layout is not None:
+        drawn_shares = {"y": (top - frame_top) / frame_height,
+                        "h": (bottom - top) / frame_height,
+                        "x": (column - frame_left) / frame_width}
+        for name, share in drawn_shares.items():
+            if abs(share - layout[name]) > 0.02:
+                fail(case["case"], f"rendered chart: plot area {name} {share:.3f}, "
+                                   f"its layout says {layout[name]:.3f}")
+    for word in words:
+        if TIME_WORD.search(word[0]) and word[2] < bottom - 1:
+            fail(case["case"], f"rendered chart: time label {word[0]!r} above the plot's bottom")
+            break
 
 
 def read_ppm(path):
@@ -711,25 +884,22 @@ def check_chart_caches(case):
             fail(case["case"], f"chart: series {n} is not named {texts[0][name_cell - 1]!r}")
         # The paired table's block holds one empty row below its last line.
         rows = len(grid) - (1 if case["layout"] == 100 else 0)
+        # A window without lines refers to the blank row under the headings.
+        last = max(rows, 2)
         for axis, column in (("xVal", x_column), ("yVal", y_column)):
             reference = ser.find(f"{q('c', axis)}/{q('c', 'numRef')}")
-            if rows < 2:
-                if reference is not None:
-                    fail(case["case"], f"chart: series {n} has {axis} values without lines")
-                continue
             if reference is None:
                 fail(case["case"], f"chart: series {n} has no {axis} reference")
                 continue
             formula = reference.findtext(q("c", "f"))
-            column_letter = column_name(column)
-            wanted = f"'{sheet_name(case)}'!${column_letter}$2:${column_letter}${rows}"
-            if formula != wanted:
-                fail(case["case"], f"chart: series {n} {axis} refers to {formula}, not {wanted}")
+            if formula != series_reference(case, column, last):
+                fail(case["case"], f"chart: series {n} {axis} refers to {formula}, "
+                                   f"not {series_reference(case, column, last)}")
             cache = reference.find(q("c", "numCache"))
             if cache is None:
                 fail(case["case"], f"chart: series {n} {axis} has no cache")
                 continue
-            if int(cache.find(q("c", "ptCount")).get("val")) != rows - 1:
+            if int(cache.find(q("c", "ptCount")).get("val")) != last - 1:
                 fail(case["case"], f"chart: series {n} {axis} cache count differs from its cells")
             points = {int(p.get("idx")): float(p.findtext(q("c", "v"))) for p in cache.findall(q("c", "pt"))}
             for r in range(2, rows + 1):
@@ -739,6 +909,13 @@ def check_chart_caches(case):
                     fail(case["case"], f"chart: series {n} {axis} caches {cached!r} for row {r}, "
                                        f"the cell holds {describe(cell)}")
                     break
+
+
+def series_reference(case, column, last):
+    """The reference of a series' cells from row 2 to `last`."""
+    letter = column_name(column)
+    reference = f"'{sheet_name(case)}'!${letter}$2"
+    return reference if last == 2 else reference + f":${letter}${last}"
 
 
 def expected_series(case):
@@ -770,6 +947,264 @@ def column_name(column):
     return name
 
 
+# ------------------------------------------------------------------- poi ----
+
+POI_POSITIONS = {"b": "BOTTOM", "l": "LEFT", "r": "RIGHT", "t": "TOP"}
+
+
+def stage_poi(cases, args):
+    need("java")
+    if not args.poi:
+        sys.exit("FAIL: no class path of the POI reader (--poi; CMake builds it)")
+    result = run(["java", "-cp", args.poi, "PanelReader"] + [c["workbook"] for c in cases],
+                 check=False)
+    read = {}
+    for line in result.stdout.splitlines():
+        book = json.loads(line)
+        read[book["workbook"]] = book
+    for case in cases:
+        book = read.get(case["workbook"])
+        if book is None:
+            fail(case["case"], f"POI read nothing: {result.stderr.strip()[:300]}")
+            continue
+        if "error" in book:
+            fail(case["case"], f"POI failed: {book['error']}")
+            continue
+        names = [sheet["name"] for sheet in book["sheets"]]
+        if names != ["Лист1", "Лист2", "Лист3"]:
+            fail(case["case"], f"POI: sheets {names}")
+            continue
+        for n, sheet in enumerate(book["sheets"], start=1):
+            values = {(r, c): (kind, value) for r, c, kind, value in sheet["cells"]}
+            if n != case["sheet"]:
+                if values:
+                    fail(case["case"], f"POI: sheet Лист{n} is not empty")
+                continue
+            compare_poi_cells(case, values)
+        compare_poi_charts(case, book["charts"])
+
+
+def compare_poi_cells(case, values):
+    grid = expected_grid(case)
+    mismatches = 0
+    seen = set()
+    for r, row in enumerate(grid, start=1):
+        for c, expected in enumerate(row, start=1):
+            seen.add((r, c))
+            if not same_poi(expected, values.get((r, c)), case["decimals"]):
+                mismatches += 1
+                if mismatches <= 5:
+                    fail(case["case"], f"POI: row {r}, column {c}: read {values.get((r, c))!r}, "
+                                       f"expected {describe(expected)}")
+    for place in sorted(set(values) - seen):
+        mismatches += 1
+        if mismatches <= 5:
+            fail(case["case"], f"POI: extra cell {place}: {values[place]!r}")
+    if mismatches > 5:
+        fail(case["case"], f"POI: {mismatches} cells differ in all")
+
+
+def same_poi(expected, value, decimals):
+    kind = expected[0]
+    if kind == "empty":
+        return value is None
+    if value is None:
+        return False
+    if kind == "s":
+        return value == ("s", expected[1])
+    if kind == "n":
+        return value[0] == "n" and close_enough(float(value[1]), expected[1], decimals)
+    # Date-times and times: day counts, to the second.
+    return value[0] == "d" and round(float(value[1]) * 86400) == expected[1]
+
+
+def compare_poi_charts(case, charts):
+    if case["layout"] not in (3, 6, 9, 100):
+        if charts:
+            fail(case["case"], f"POI: {len(charts)} charts where the report has none")
+        return
+    if len(charts) != 1 or charts[0]["sheet"] != "Лист1":
+        fail(case["case"], f"POI: charts {[c['sheet'] for c in charts]}, expected one on Лист1")
+        return
+    chart = charts[0]
+    expected = expected_series(case)
+    if len(chart["series"]) != len(expected):
+        fail(case["case"], f"POI: {len(chart['series'])} series, expected {len(expected)}")
+        return
+    rows = len(case["cells"]) - (1 if case["layout"] == 100 else 0)
+    last = max(rows, 2)
+    # POI lists the primary group's series first, then the secondary's.
+    by_name = {s["name"]: s for s in chart["series"]}
+    for name_column, x_column, y_column in expected:
+        name = f"'{sheet_name(case)}'!${column_name(name_column)}$1"
+        series = by_name.get(name)
+        if series is None:
+            fail(case["case"], f"POI: no series named by {name}")
+            continue
+        for axis, column in (("x", x_column), ("y", y_column)):
+            wanted = series_reference(case, column, last)
+            if series[axis] != wanted or series[axis + "Count"] != last - 1:
+                fail(case["case"], f"POI: series {name} {axis} is {series[axis]} of "
+                                   f"{series[axis + 'Count']} points, expected {wanted} of {last - 1}")
+    with zipfile.ZipFile(case["workbook"]) as package:
+        part = ET.fromstring(package.read("xl/charts/chart1.xml"))
+    written = sorted((int(a.find(q("c", "axId")).get("val")),
+                      POI_POSITIONS[a.find(q("c", "axPos")).get("val")])
+                     for a in part.iter(q("c", "valAx")))
+    if sorted(tuple(a) for a in chart["axes"]) != written:
+        fail(case["case"], f"POI: axes {chart['axes']}, the part has {written}")
+
+
+# ----------------------------------------------------------------- excel ----
+# The chart parts against those Excel itself wrote: the elements and
+# attributes it writes, in its order; values may differ. What Excel writes in
+# every occurrence of an element must be in ours, and what we write must be
+# something Excel writes there. The order of elements that the references do
+# not show side by side is the schemas' (the schemas stage checks it).
+
+# Structures Excel writes in charts that the references do not show, with
+# where it writes them: (parent, element) -> (its attributes, its children).
+EXCEL_BEYOND_REFERENCES = {
+    # a series named by its heading cell
+    ("c:ser", "c:tx"): ((), ("c:strRef",)),
+    ("c:tx", "c:strRef"): ((), ("c:f", "c:strCache")),
+    ("c:strRef", "c:f"): ((), ()),
+    ("c:strRef", "c:strCache"): ((), ("c:ptCount", "c:pt")),
+    ("c:strCache", "c:ptCount"): (("val",), ()),
+    ("c:strCache", "c:pt"): (("idx",), ("c:v",)),
+    # the automatic title of a one-series chart deleted
+    ("c:chart", "c:autoTitleDeleted"): (("val",), ()),
+    # a fixed scale
+    ("c:scaling", "c:max"): (("val",), ()),
+    ("c:scaling", "c:min"): (("val",), ()),
+    # tick labels turned, in the form of the turned axis titles
+    ("c:txPr", "a:bodyPr"): (("rot", "vert"), ()),
+}
+# What the references always hold only because their cells are never blank:
+# the cache of a blank block has its count and no point.
+EXCEL_MAY_LEAVE_OUT = {(("c:numRef", "c:numCache"), "c:pt")}
+PREFIX_OF = {uri: prefix for prefix, uri in NS.items() if prefix in ("c", "a", "r")}
+
+
+def qualified(tag):
+    if tag.startswith("{"):
+        uri, local = tag[1:].split("}")
+        return f"{PREFIX_OF.get(uri, uri)}:{local}"
+    return tag
+
+
+def attribute_names(element):
+    return {qualified(name) for name in element.attrib}
+
+
+class ChartVocabulary:
+    """What the reference charts hold, element by element; an element is
+    known by its own tag and its parent's."""
+
+    def __init__(self):
+        self.children = {}   # (parent, tag) -> every child tag seen under it
+        self.always = {}     # (parent, tag) -> the child tags of every occurrence
+        self.before = set()  # (a, b): a stands before b under one parent
+        self.attributes = {}         # (parent, tag) -> attribute names seen
+        self.always_attributes = {}  # (parent, tag) -> names of every occurrence
+        for key, (attributes, children) in EXCEL_BEYOND_REFERENCES.items():
+            self.attributes.setdefault(key, set()).update(attributes)
+            self.children.setdefault(key, set()).update(children)
+
+    def learn(self, root):
+        self._learn(None, root)
+
+    def _learn(self, parent, element):
+        tag = qualified(element.tag)
+        key = (parent, tag)
+        names = attribute_names(element)
+        self.attributes.setdefault(key, set()).update(names)
+        self.always_attributes[key] = self.always_attributes.get(key, names) & names
+        sequence = [qualified(child.tag) for child in element]
+        self.children.setdefault(key, set()).update(sequence)
+        self.always[key] = self.always.get(key, set(sequence)) & set(sequence)
+        self.before.update(orderings(sequence))
+        for child in element:
+            self._learn(tag, child)
+
+    def problems(self, root):
+        found = []
+        self._check(None, root, "", found)
+        return found
+
+    def _check(self, parent, element, path, found):
+        tag = qualified(element.tag)
+        here = f"{path}/{tag}"
+        key = (parent, tag)
+        names = attribute_names(element)
+        for name in sorted(names - self.attributes.get(key, names)):  # unknown: told above
+            found.append(f"{here}: attribute {name}, which Excel never writes there")
+        for name in sorted(self.always_attributes.get(key, set()) - names):
+            found.append(f"{here}: no attribute {name}, which Excel always writes")
+        sequence = [qualified(child.tag) for child in element]
+        for child in sorted(set(sequence) - self.children.get(key, set())):
+            if (tag, child) not in EXCEL_BEYOND_REFERENCES:
+                found.append(f"{here}: {child}, which Excel never writes there")
+        for child in sorted(self.always.get(key, set()) - set(sequence)):
+            if (key, child) not in EXCEL_MAY_LEAVE_OUT:
+                found.append(f"{here}: no {child}, which Excel always writes there")
+        for first, second in sorted(orderings(sequence)):
+            if (second, first) in self.before and (first, second) not in self.before:
+                found.append(f"{here}: {first} before {second}; Excel writes {second} first")
+        for child in element:
+            self._check(tag, child, here, found)
+
+
+def orderings(sequence):
+    """Every (a, b) of distinct tags such that some a stands before some b:
+    from each tag's first and last place, so that a cache of thousands of
+    points costs no more than its length."""
+    first, last = {}, {}
+    for i, tag in enumerate(sequence):
+        first.setdefault(tag, i)
+        last[tag] = i
+    return {(a, b) for a in first for b in last if a != b and first[a] < last[b]}
+
+
+def reference_charts(folder):
+    charts = []
+    for path in sorted(glob.glob(os.path.join(folder, "*.xlsx"))):
+        with zipfile.ZipFile(path) as package:
+            for name in package.namelist():
+                if name.startswith("xl/charts/chart"):
+                    charts.append((os.path.basename(path), ET.fromstring(package.read(name))))
+    if not charts:
+        sys.exit(f"FAIL: no Excel reference charts in {folder}")
+    return charts
+
+
+def stage_excel(cases, args):
+    vocabulary = ChartVocabulary()
+    references = reference_charts(args.references)
+    for _, root in references:
+        vocabulary.learn(root)
+    # Each reference agrees with what all of them hold: the comparison is sound.
+    for name, root in references:
+        for problem in dedupe(vocabulary.problems(root))[:3]:
+            fail(name, "the Excel reference itself: " + problem)
+    charts = 0
+    for case in cases:
+        with zipfile.ZipFile(case["workbook"]) as package:
+            for name in sorted(n for n in package.namelist() if n.startswith("xl/charts/chart")):
+                charts += 1
+                problems = dedupe(vocabulary.problems(ET.fromstring(package.read(name))))
+                for problem in problems[:8]:
+                    fail(case["case"], f"{name}: {problem}")
+                if len(problems) > 8:
+                    fail(case["case"], f"{name}: {len(problems)} differences from Excel in all")
+    if charts == 0:
+        fail("panel", "no chart part to compare")
+
+
+def dedupe(problems):
+    return list(dict.fromkeys(problems))
+
+
 # ------------------------------------------------------------------ main ----
 
 def run(command, check=True):
@@ -787,6 +1222,8 @@ STAGES = {
     "openpyxl": stage_openpyxl,
     "xlsx2csv": stage_xlsx2csv,
     "chart": stage_chart,
+    "excel": stage_excel,
+    "poi": stage_poi,
 }
 
 
@@ -796,6 +1233,10 @@ def main():
     parser.add_argument("panel")
     parser.add_argument("--schemas", default="")
     parser.add_argument("--profile", default=os.path.join(tempfile.gettempdir(), "panel-soffice"))
+    parser.add_argument("--references",
+                        default=os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                             "excel-reference"))
+    parser.add_argument("--poi", default="", help="class path of the POI reader")
     args = parser.parse_args()
     cases = load_cases(args.panel)
     STAGES[args.stage](cases, args)
