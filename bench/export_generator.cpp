@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <numbers>
 
 #include "input/datetime.h"
 
@@ -98,7 +99,7 @@ std::string generateExport(ExportKind kind, const GeneratorOptions& options) {
         if (kind == ExportKind::ClimateLight) {
           // Daylight: dark at night, up to a few thousand lux at noon.
           const double day = serial - std::floor(serial);
-          const double sun = std::fmax(0.0, std::sin((day - 0.25) * 2 * M_PI));
+          const double sun = std::fmax(0.0, std::sin((day - 0.25) * 2 * std::numbers::pi));
           out += ',';
           appendNumber(out, sun * 3000.0 + random.between(0, 5), 1);
         }

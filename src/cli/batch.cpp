@@ -1,7 +1,10 @@
 #include "cli/batch.h"
 
 #include <atomic>
+#include <charconv>
 #include <condition_variable>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -15,6 +18,7 @@
 #include "input/messages.h"
 #include "input/open_export.h"
 #include "input/start.h"
+#include "platform/files.h"
 #include "spreadsheet/package.h"
 
 namespace vexa::cli {
@@ -36,6 +40,19 @@ const char* const kUsage =
     "  -j, --jobs N    use N cores: N files at a time, or one file on N cores\n"
     "                  (default: the number of cores)\n"
     "  -h, --help      usage;  --version  version\n";
+
+sheet::UtcClock sourceDateEpoch() {
+  const char* text = std::getenv("SOURCE_DATE_EPOCH");
+  if (text == nullptr || *text == '\0') {
+    return {};
+  }
+  std::int64_t seconds = 0;
+  const auto [end, error] = std::from_chars(text, text + std::strlen(text), seconds);
+  if (error != std::errc() || *end != '\0') {
+    return {};
+  }
+  return [seconds] { return seconds; };
+}
 
 namespace {
 
@@ -147,11 +164,7 @@ class WorkbookNames {
   }
 
  private:
-  static bool exists(const std::string& name) {
-    std::error_code ignored;
-    return std::filesystem::symlink_status(name, ignored).type() !=
-           std::filesystem::file_type::not_found;
-  }
+  static bool exists(const std::string& name) { return platform::exists(name); }
   std::mutex lock_;
   std::set<std::string> claimed_;
 };
@@ -163,14 +176,12 @@ class StagedWorkbook {
  public:
   ~StagedWorkbook() {
     if (!staging_.empty()) {
-      std::error_code ignored;
-      std::filesystem::remove(staging_, ignored);
+      platform::removeFile(platform::pathOf(staging_));
     }
   }
   // The staging name for the workbook `finalName` (with its extension).
   std::string prepare(const std::string& finalName) {
-    std::error_code ignored;
-    final_ = std::filesystem::absolute(finalName, ignored).string();
+    final_ = platform::absoluteText(finalName);
     sheet::removeStaleStaging(final_);
     staging_ = sheet::stagingNameFor(final_);
     return staging_;
@@ -196,8 +207,7 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
   try {
     // The folder names count too, as in the window, which always has the
     // whole path: "tag.csv" in a folder "MotionLog_1" is refused.
-    std::error_code ignored;
-    if (isRefusedName(std::filesystem::absolute(file, ignored).string())) {
+    if (isRefusedName(platform::absoluteText(file))) {
       host.say(std::string(kRefusedNameMessage));
       return false;
     }
@@ -333,9 +343,10 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     if (options.output && options.files.size() > 1) {
       throw UsageError("--output works with a single FILE only");
     }
-    std::error_code ignored;
-    if (options.output && (options.output->ends_with('/') ||
-                           std::filesystem::is_directory(*options.output, ignored))) {
+    if (options.output &&
+        (platform::kPathDelimiters.find(options.output->empty() ? '/' : options.output->back()) !=
+             std::string_view::npos ||
+         platform::isFolder(*options.output))) {
       throw UsageError("--output: '" + *options.output +
                        "' is a folder; give the workbook's file name");
     }
@@ -353,9 +364,7 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err,
   std::vector<int> occurrences;
   std::map<std::string, int> seen;  // exports by the base of their workbook's name
   for (const std::string& file : options.files) {
-    std::error_code ignored;
-    occurrences.push_back(
-        ++seen[reportBaseName(std::filesystem::absolute(file, ignored).string())]);
+    occurrences.push_back(++seen[reportBaseName(platform::absoluteText(file))]);
   }
 
   // Each file's lines, printed in the order of the arguments as the files are
@@ -380,6 +389,7 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err,
       sheet::writeFileAtomically(path, bytes, {}, sheet::Durability::Staged);
     };
     sheet::Engine engine(sheet::EngineOptions{
+        .clock = environment.propertiesClock,
         .writer = environment.writer ? environment.writer : staged,
         .packThreads = static_cast<int>(std::max<std::size_t>(jobs / workers, 1))});
     for (std::size_t i = next++; i < options.files.size(); i = next++) {

@@ -46,11 +46,17 @@ extern const char* const kUsage;
 // the session with the table, and the column count of a climate-family table.
 using ReportInputSeen = std::function<void(const std::string& file, const Session& session, int s)>;
 
+// The time that SOURCE_DATE_EPOCH gives (seconds since 1970, UTC), for
+// reports that must come out the same byte for byte; empty when it is not
+// set: the system clock.
+sheet::UtcClock sourceDateEpoch();
+
 struct Environment {
-  sheet::Opener opener = sheet::openWithDesktop;  // --open
-  Clock clock = localNow;                         // the workbook's time stamp
-  ReportInputSeen reportInput = {};               // tools that check the written tables
-  sheet::FileWriter writer = {};                  // empty: the engine's atomic write
+  sheet::Opener opener = sheet::openWithDesktop;        // --open
+  Clock clock = localNow;                               // the workbook's time stamp
+  sheet::UtcClock propertiesClock = sourceDateEpoch();  // its creation and save times
+  ReportInputSeen reportInput = {};                     // tools that check the written tables
+  sheet::FileWriter writer = {};                        // empty: the engine's atomic write
 };
 
 // Reports every file, `jobs` at a time: the saved workbook's path on `out`,

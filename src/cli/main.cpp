@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "cli/batch.h"
+#include "platform/files.h"
 
 int main(int argc, char* argv[]) {
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
-  return vexa::cli::runCommandLine(arguments, std::cout, std::cerr);
+  vexa::platform::useUtf8Console();
+  return vexa::cli::runCommandLine(vexa::platform::programArguments(argc, argv), std::cout,
+                                   std::cerr);
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/files.h"
+
 namespace vexa {
 
 int recogniseHeader(std::string_view header) {
@@ -40,8 +42,7 @@ bool isPairedColumns(int count) {
 }
 
 std::string stemOf(std::string_view path) {
-  const auto slash = path.rfind('/');
-  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  std::string_view name = platform::fileNameOf(path);
   const auto dot = name.rfind('.');
   if (dot != std::string_view::npos) {
     name = name.substr(0, dot);

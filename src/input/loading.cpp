@@ -1,9 +1,5 @@
 #include "input/loading.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -14,6 +10,7 @@
 
 #include "input/system_reason.h"
 #include "input/text.h"
+#include "platform/files.h"
 
 namespace vexa {
 
@@ -87,37 +84,25 @@ std::string readReason(int error) {
 
 class FileSource final : public ByteSource {
  public:
-  FileSource(int fd, std::string path, off_t start)
-      : fd_(fd), path_(std::move(path)), start_(start), position_(start) {}
+  FileSource(platform::InputFile& file, std::string path, std::uint64_t start)
+      : file_(file), path_(std::move(path)), start_(start), position_(start) {}
   std::size_t read(char* buffer, std::size_t capacity) override {
-    for (;;) {
-      const ssize_t n = ::pread(fd_, buffer, capacity, position_);
-      if (n >= 0) {
-        position_ += n;
-        return static_cast<std::size_t>(n);
-      }
-      if (errno != EINTR) {
-        throw FileReadError(path_, readReason(errno));
-      }
+    int error = 0;
+    const std::int64_t n = file_.readAt(buffer, capacity, position_, error);
+    if (n < 0) {
+      throw FileReadError(path_, readReason(error));
     }
+    position_ += static_cast<std::uint64_t>(n);
+    return static_cast<std::size_t>(n);
   }
   void restart() override { position_ = start_; }
-  std::uint64_t taken() const override { return static_cast<std::uint64_t>(position_ - start_); }
+  std::uint64_t taken() const override { return position_ - start_; }
 
  private:
-  int fd_;
+  platform::InputFile& file_;
   std::string path_;
-  off_t start_;
-  off_t position_;
-};
-
-struct FileHandle {
-  int fd = -1;
-  ~FileHandle() {
-    if (fd >= 0) {
-      ::close(fd);
-    }
-  }
+  std::uint64_t start_;
+  std::uint64_t position_;
 };
 
 // ---- line ends ----
@@ -595,27 +580,13 @@ LoadedLines readFrom(ByteSource& raw, std::uint64_t markLength, TextEncoding enc
   return result;
 }
 
-// What tells that a file stayed the same between two looks at it.
-struct FileState {
-  dev_t device;
-  ino_t inode;
-  off_t size;
-  timespec modified;
-  timespec changed;
-
-  bool operator==(const FileState& other) const {
-    return device == other.device && inode == other.inode && size == other.size &&
-           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
-           changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+platform::FileState stateOf(const platform::InputFile& file, const std::string& path) {
+  platform::FileState state;
+  int error = 0;
+  if (!file.state(state, error)) {
+    throw FileReadError(path, readReason(error));
   }
-};
-
-FileState stateOf(int fd, const std::string& path) {
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    throw FileReadError(path, readReason(errno));
-  }
-  return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+  return state;
 }
 
 }  // namespace
@@ -634,39 +605,31 @@ LoadedLines loadExportLines(const std::string& path, std::size_t maxLines,
   if (path.empty()) {
     throw FileReadError(path, "файл не выбран");
   }
-  // Opening a pipe or a device for reading may wait for a writer: the open
-  // does not wait, and what is not a regular file is refused at once.
-  FileHandle file;
-  file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (file.fd < 0) {
-    throw FileReadError(path, readReason(errno));
+  // Opening never waits for a writer (a pipe or a device); what is not a
+  // regular file is refused at once.
+  platform::InputFile file(platform::pathOf(path));
+  if (file.error() != 0) {
+    throw FileReadError(path, readReason(file.error()));
   }
-  struct stat info {};
-  if (::fstat(file.fd, &info) != 0) {
-    throw FileReadError(path, readReason(errno));
-  }
-  if (S_ISDIR(info.st_mode)) {
+  if (file.kind() == platform::FileKind::Folder) {
     throw FileReadError(path, readReason(EISDIR));
   }
-  if (!S_ISREG(info.st_mode)) {
+  if (file.kind() != platform::FileKind::Regular) {
     throw FileReadError(path, "это не обычный файл");
   }
-#ifdef POSIX_FADV_SEQUENTIAL
-  ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
 
   // One consistent snapshot: an export that a download or a sync client is
   // still writing changes between the two passes; it is read again, and
   // refused when it keeps changing.
   constexpr int kAttempts = 3;
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-    const FileState before = stateOf(file.fd, path);
+    const platform::FileState before = stateOf(file, path);
     char start[3] = {};
-    FileSource probe(file.fd, path, 0);
+    FileSource probe(file, path, 0);
     const std::size_t got = probe.read(start, sizeof start);
     std::size_t markLength = 0;
     const TextEncoding encoding = encodingFromMark(std::string_view(start, got), markLength);
-    FileSource source(file.fd, path, static_cast<off_t>(markLength));
+    FileSource source(file, path, markLength);
     PassSizes sizes;
     LoadedLines result;
     bool readWhole = true;
@@ -674,11 +637,11 @@ LoadedLines loadExportLines(const std::string& path, std::size_t maxLines,
       result = readFrom(source, markLength, encoding, path, maxLines, sizes, betweenPasses);
     } catch (const FileReadError&) {
       readWhole = false;  // judged below: a file that changed is read again
-      if (stateOf(file.fd, path) == before) {
+      if (stateOf(file, path) == before) {
         throw;
       }
     }
-    const FileState after = stateOf(file.fd, path);
+    const platform::FileState after = stateOf(file, path);
     const auto size = static_cast<std::uint64_t>(before.size);
     if (readWhole && after == before && sizes.count == size && sizes.keep == size) {
       return result;

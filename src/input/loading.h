@@ -41,7 +41,7 @@ class FileReadError : public std::runtime_error {
 // smallest whole number not less than lines / maxLines.
 int thinningFactorFor(std::size_t lines, std::size_t maxLines = kMaxLines);
 
-// Reads the file at `path` (a file-system path in the local 8-bit encoding)
+// Reads the file at `path` (UTF-8 text, made a path by the platform layer)
 // in two passes, count and keep, as one consistent snapshot: a file that
 // changes meanwhile is read again, and refused when it keeps changing. Raises
 // FileReadError when it cannot be read, holds no line at all, or is not a

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "platform/files.h"
+
 namespace vexa {
 
 std::string systemReason(int error) {
@@ -22,7 +24,9 @@ std::string systemReason(int error) {
     case EROFS:
       return "диск доступен только для чтения";
     case ENOSPC:
+#ifdef EDQUOT  // a disk quota: not on every system
     case EDQUOT:
+#endif
       return "на диске не хватает места";
     case EFBIG:
       return "файл слишком велик";
@@ -40,7 +44,16 @@ std::string systemReason(int error) {
       return "файл нельзя перенести на другой диск";
     case EEXIST:
       return "файл с таким именем уже есть";
+    case EINVAL:
+      return "недопустимое имя файла";
+    case platform::kFileInUse:
+      return "файл открыт в другой программе";
+    case platform::kReadOnlyFile:
+      return "файл доступен только для чтения";
     default:
+      if (error >= platform::kWindowsError) {
+        return "системная ошибка Windows " + std::to_string(error - platform::kWindowsError);
+      }
       return "системная ошибка " + std::to_string(error);
   }
 }

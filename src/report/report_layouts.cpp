@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "input/formats.h"
+#include "platform/files.h"
 
 namespace vexa {
 
@@ -79,8 +80,7 @@ xl::ChartPtr placeChart(LayoutContext& c, int sourceRows, int sourceColumns) {
 // The value-axis title of a paired-column export, from keywords in its file
 // name; the last keyword found wins. "false" means no title.
 std::string pairedValueTitle(const std::string& fileName) {
-  const auto slash = fileName.rfind('/');
-  std::string nameos = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+  std::string nameos(platform::fileNameOf(fileName));
   const auto dot = nameos.rfind('.');
   if (dot != std::string::npos) {
     // The first occurrence of the extension goes, dot included.

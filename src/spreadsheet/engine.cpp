@@ -2,21 +2,14 @@
 // options, new workbooks, saving, showing and quitting.
 #include "spreadsheet/engine.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <spawn.h>
-#include <unistd.h>
-
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
 
+#include "platform/files.h"
 #include "spreadsheet/engine_objects.h"
 #include "spreadsheet/ooxml_writer.h"
 #include "spreadsheet/package.h"
-
-extern "C" char** environ;
 
 namespace vexa::sheet {
 
@@ -25,20 +18,8 @@ namespace {
 // The user's full name from the account, or the login name; the program's
 // name when the system knows neither.
 std::string userName() {
-  std::vector<char> buffer(16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
-    const std::string gecos = found->pw_gecos ? found->pw_gecos : "";
-    const std::string fullName = gecos.substr(0, gecos.find(','));
-    if (!fullName.empty()) {
-      return fullName;
-    }
-    if (found->pw_name && *found->pw_name) {
-      return found->pw_name;
-    }
-  }
-  return std::string(kApplicationName);
+  std::string name = platform::userName();
+  return name.empty() ? std::string(kApplicationName) : name;
 }
 
 }  // namespace
@@ -96,13 +77,13 @@ void WorkbookObject::SaveAs(std::string_view fileName, int fileFormat, int acces
     file += ".xlsx";
   }
   std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+  const std::filesystem::path absolute = std::filesystem::absolute(platform::pathOf(file), error);
   if (!error) {
-    file = absolute.string();
+    file = platform::textOf(absolute);
   }
   book_->writeTo(file);
   book_->path = file;
-  book_->name = std::filesystem::path(file).filename().string();
+  book_->name = platform::textOf(platform::pathOf(file).filename());
 }
 
 void WorkbookObject::Save() {
@@ -270,20 +251,10 @@ std::string savedPathOf(const xl::Workbook& workbook) {
 }
 
 void openWithDesktop(const std::string& path) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::string program = "xdg-open";
-  std::string argument = path;
-  char* argv[] = {program.data(), argument.data(), nullptr};
-  pid_t child = 0;
-  const int error = posix_spawnp(&child, "xdg-open", &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) {
+  const std::string failure = platform::openWithDesktop(path);
+  if (!failure.empty()) {
     throw std::runtime_error("Книга сохранена в файл \"" + path +
-                             "\", но открыть её не удалось: не запускается xdg-open (" +
-                             std::strerror(error) + ").");
+                             "\", но открыть её не удалось: " + failure + ".");
   }
 }
 

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <ctime>
+#include <cstdio>
 
+#include "input/datetime.h"
 #include "spreadsheet/chart_writer.h"
 #include "spreadsheet/theme.h"
 #include "spreadsheet/xml.h"
@@ -383,11 +384,15 @@ std::string relationshipsPart(
 
 // "2021-01-07T12:30:45Z".
 std::string utcStamp(std::int64_t seconds) {
-  const std::time_t time = static_cast<std::time_t>(seconds);
-  std::tm utc{};
-  gmtime_r(&time, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  // The calendar of the day counts (1970-01-01 is day 25569), the same on
+  // every system.
+  const std::int64_t day = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+  const std::int64_t inDay = seconds - day * 86400;
+  const CivilDateTime date = decodeDateTime(25569.0 + static_cast<double>(day));
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", date.year, date.month,
+                date.day, static_cast<int>(inDay / 3600), static_cast<int>(inDay / 60 % 60),
+                static_cast<int>(inDay % 60));
   return text;
 }
 

@@ -1,10 +1,6 @@
 #include "spreadsheet/package.h"
 
-#include <fcntl.h>
 #include <libdeflate.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <csignal>
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +13,7 @@
 #include <thread>
 
 #include "input/system_reason.h"
+#include "platform/files.h"
 
 namespace vexa::sheet {
 
@@ -234,6 +231,10 @@ std::string writeReason(int error) {
       return "нет прав на запись в эту папку";
     case EISDIR:
       return "под этим именем уже есть папка";
+    case platform::kFileInUse:
+      return "файл открыт в другой программе (возможно, в Excel); закройте его и повторите";
+    case platform::kReadOnlyFile:
+      return "файл доступен только для чтения";
     default:
       return systemReason(error);
   }
@@ -246,22 +247,20 @@ namespace fs = std::filesystem;
 // The file that a save to `path` writes: a symbolic link at the path is
 // followed (its target is updated, the link stays); a loop of links fails.
 fs::path savedFile(const std::string& path) {
-  fs::path file(path);
-  for (int hops = 0;; ++hops) {
-    struct stat info {};
-    if (::lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-      return file;
-    }
-    if (hops == 40) {
-      throw SaveError(path, writeReason(ELOOP));
-    }
-    std::error_code error;
-    const fs::path target = fs::read_symlink(file, error);
-    if (error) {
-      throw SaveError(path, writeReason(error.value()));
-    }
-    file = target.is_absolute() ? target : file.parent_path() / target;
+  fs::path file;
+  if (const int error = platform::followLinks(platform::pathOf(path), file)) {
+    throw SaveError(path, writeReason(error));
   }
+  return file;
+}
+
+// The file name of `file` as text.
+std::string nameOf(const fs::path& file) {
+  return platform::textOf(file.filename());
+}
+
+fs::path folderOf(const fs::path& file) {
+  return file.has_parent_path() ? file.parent_path() : fs::path(".");
 }
 
 bool processIsGone(const std::string& digits) {
@@ -269,8 +268,7 @@ bool processIsGone(const std::string& digits) {
       digits.find_first_not_of("0123456789") != std::string::npos) {
     return false;
   }
-  const auto pid = static_cast<pid_t>(std::stol(digits));
-  return pid > 0 && pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
+  return platform::processHasEnded(static_cast<std::uint32_t>(std::stoul(digits)));
 }
 
 // "PID-N", alone or followed by what begins with `tail` (when not empty),
@@ -292,14 +290,13 @@ bool leftByGoneProcess(std::string_view rest, std::string_view tail) {
 void removeLeftovers(const fs::path& file, const std::vector<std::string>& prefixes,
                      std::string_view tail) {
   std::error_code error;
-  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
+  for (fs::directory_iterator it(folderOf(file), error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = nameOf(it->path());
     for (const std::string& prefix : prefixes) {
       if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
           leftByGoneProcess(std::string_view(name).substr(prefix.size()), tail)) {
-        std::error_code ignored;
-        fs::remove(it->path(), ignored);
+        platform::removeFile(it->path());
         break;
       }
     }
@@ -309,15 +306,12 @@ void removeLeftovers(const fs::path& file, const std::vector<std::string>& prefi
 // Removes what saves of `file` by processes that no longer run left behind:
 // the temporary files ".NAME.tmpPID-N" of a save that was killed.
 void removeStaleTemporaries(const fs::path& file) {
-  removeLeftovers(file, {"." + file.filename().string() + ".tmp"}, {});
+  removeLeftovers(file, {"." + nameOf(file) + ".tmp"}, {});
 }
 
-// The permissions of the file a save replaces, kept by its new content.
-void keepPermissions(int fd, const fs::path& file) {
-  struct stat existing {};
-  if (::stat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-    ::fchmod(fd, existing.st_mode & 07777);
-  }
+bool isFolder(const fs::path& file) {
+  std::error_code ignored;
+  return fs::is_directory(file, ignored);
 }
 
 }  // namespace
@@ -325,60 +319,49 @@ void keepPermissions(int fd, const fs::path& file) {
 void writeFileAtomically(const std::string& path, std::string_view bytes,
                          const std::function<void()>& midway, Durability durability) {
   const fs::path target = savedFile(path);
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::error_code ignored;
-  if (fs::is_directory(target, ignored)) {
+  if (isFolder(target)) {
     throw SaveError(path, writeReason(EISDIR));
+  }
+  if (const int refused = platform::checkReplaceable(target)) {
+    throw SaveError(path, writeReason(refused));
   }
   removeStaleTemporaries(target);
 
   static std::atomic<unsigned> counter{0};
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = (folder / ("." + target.filename().string() + ".tmp" + std::to_string(::getpid()) +
-                           "-" + std::to_string(counter++)))
-                    .string();
-    // 0666 less the umask, as any new file gets; a replaced file's own
-    // permissions below.
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) {
-      throw SaveError(path, writeReason(errno));
-    }
+  fs::path temporary;
+  platform::OutputFile out;
+  int created = EEXIST;
+  for (int attempt = 0; attempt < 100 && created == EEXIST; ++attempt) {
+    temporary = folderOf(target) / platform::pathOf("." + nameOf(target) + ".tmp" +
+                                                    std::to_string(platform::currentProcess()) +
+                                                    "-" + std::to_string(counter++));
+    created = out.create(temporary);
   }
-  if (fd < 0) {
-    throw SaveError(path, writeReason(EEXIST));
+  if (created != 0) {
+    throw SaveError(path, writeReason(created));
   }
-  keepPermissions(fd, target);
+  out.keepPermissionsOf(target);
 
   int failure = 0;
-  std::size_t written = 0;
-  const auto writeUpTo = [&](std::size_t end) {
-    while (written < end && failure == 0) {
-      const ssize_t n = ::write(fd, bytes.data() + written, end - written);
-      if (n > 0) {
-        written += static_cast<std::size_t>(n);
-      } else if (n < 0 && errno != EINTR) {
-        failure = errno;
-      }
-    }
-  };
   if (midway) {
-    writeUpTo(bytes.size() / 2);
+    failure = out.write(bytes.substr(0, bytes.size() / 2));
     midway();
+    bytes.remove_prefix(bytes.size() / 2);
   }
-  writeUpTo(bytes.size());
-  if (failure == 0 && durability == Durability::OnDisk && ::fsync(fd) != 0) {
-    failure = errno;
+  if (failure == 0) {
+    failure = out.write(bytes);
   }
-  if (::close(fd) != 0 && failure == 0) {
-    failure = errno;
+  if (failure == 0 && durability == Durability::OnDisk) {
+    failure = out.flushToDisk();
   }
-  if (failure == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) {
-    failure = errno;
+  if (const int closed = out.close(); failure == 0) {
+    failure = closed;
+  }
+  if (failure == 0) {
+    failure = platform::replaceFile(temporary, target);
   }
   if (failure != 0) {
-    ::unlink(temporary.c_str());
+    platform::removeFile(temporary);
     throw SaveError(path, writeReason(failure));
   }
 }
@@ -386,15 +369,15 @@ void writeFileAtomically(const std::string& path, std::string_view bytes,
 std::string stagingNameFor(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   const fs::path target = savedFile(path);  // beside the file the move will replace
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  return (folder / ("." + target.filename().string() + ".part" + std::to_string(::getpid()) + "-" +
-                    std::to_string(counter++) + ".xlsx"))
-      .string();
+  return platform::textOf(folderOf(target) /
+                          platform::pathOf("." + nameOf(target) + ".part" +
+                                           std::to_string(platform::currentProcess()) + "-" +
+                                           std::to_string(counter++) + ".xlsx"));
 }
 
 void removeStaleStaging(const std::string& path) {
   const fs::path target = savedFile(path);
-  const std::string staging = "." + target.filename().string() + ".part";
+  const std::string staging = "." + nameOf(target) + ".part";
   // The staging file ".NAME.partPID-N.xlsx" and a temporary file of its save,
   // "..NAME.partPID-N.xlsx.tmpPID-M".
   removeLeftovers(target, {staging, "." + staging}, ".xlsx");
@@ -402,24 +385,20 @@ void removeStaleStaging(const std::string& path) {
 
 void moveIntoPlace(const std::string& from, const std::string& path) {
   const fs::path target = savedFile(path);
-  std::error_code ignored;
-  if (fs::is_directory(target, ignored)) {
+  if (isFolder(target)) {
     throw SaveError(path, writeReason(EISDIR));
+  }
+  if (const int refused = platform::checkReplaceable(target)) {
+    throw SaveError(path, writeReason(refused));
   }
   // On the disk before it takes the name: after a crash the name holds the
   // old file or the whole new one.
-  const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    throw SaveError(path, writeReason(errno));
+  const fs::path staged = platform::pathOf(from);
+  if (const int error = platform::flushFileToDisk(staged, target)) {
+    throw SaveError(path, writeReason(error));
   }
-  keepPermissions(fd, target);
-  const int synced = ::fsync(fd) == 0 ? 0 : errno;
-  ::close(fd);
-  if (synced != 0) {
-    throw SaveError(path, writeReason(synced));
-  }
-  if (::rename(from.c_str(), target.c_str()) != 0) {
-    throw SaveError(path, writeReason(errno));
+  if (const int error = platform::replaceFile(staged, target)) {
+    throw SaveError(path, writeReason(error));
   }
 }
 
