@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -14,6 +9,8 @@
 
 #include "input/datetime.h"
 #include "spreadsheet/package.h"
+#include "support/file_marks.h"
+#include "support/kill_helper.h"
 #include "support/temp_files.h"
 #include "support/xlsx_reader.h"
 
@@ -41,7 +38,7 @@ class BatchTest : public ::testing::Test {
   std::set<std::string> folder() const {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-      names.insert(entry.path().filename().string());
+      names.insert(platform::textOf(entry.path().filename()));
     }
     return names;
   }
@@ -190,7 +187,7 @@ TEST_F(BatchTest, UsageErrors) {
 }
 
 std::string bytesOf(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(platform::pathOf(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
@@ -202,7 +199,7 @@ TEST_F(BatchTest, AnExistingWorkbookStaysUntilTheNewReportIsComplete) {
   const std::string noPair = file("late.csv", "Date,Time, T1\n2021-03-01,10:00:00,1\n");
   const std::string report = (dir.path() / "report.xlsx").string();
   ASSERT_EQ(run({"--output", report, climate}), 0);
-  ::chmod(report.c_str(), 0600);
+  testing::markFile(report);
   const std::string before = bytesOf(report);
 
   EXPECT_EQ(run({"--output", report, "--from", "2022-01-01 00:00:00", "--to", "2022-01-02 00:00:00",
@@ -219,12 +216,10 @@ TEST_F(BatchTest, AnExistingWorkbookStaysUntilTheNewReportIsComplete) {
   EXPECT_EQ(bytesOf(report), before);
   EXPECT_EQ(folder(), (std::set<std::string>{"tag.csv", "late.csv", "report.xlsx"}));
 
-  // A complete report replaces it and keeps its permissions.
+  // A complete report replaces it and keeps its permissions (attributes).
   EXPECT_EQ(run({"--output", report, "--series", "battery", climate}), 0);
   EXPECT_NE(bytesOf(report), before);
-  struct stat info {};
-  ASSERT_EQ(::stat(report.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_TRUE(testing::fileIsMarked(report));
   EXPECT_EQ(folder(), (std::set<std::string>{"tag.csv", "late.csv", "report.xlsx"}));
 }
 
@@ -235,22 +230,7 @@ TEST_F(BatchTest, AReportKilledWhileSavingLeavesThePreviousWorkbook) {
   const std::string report = (dir.path() / "report.xlsx").string();
   ASSERT_EQ(run({"--output", report, climate}), 0);
   const std::string before = bytesOf(report);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    int saves = 0;
-    run({"--output", report, "--series", "battery", climate},
-        [&](const std::string& path, std::string_view bytes) {
-          if (++saves == 2) {  // the final save, after the early one
-            sheet::writeFileAtomically(path, bytes, [] { ::kill(::getpid(), SIGKILL); });
-          }
-          sheet::writeFileAtomically(path, bytes);
-        });
-    ::_exit(0);  // not reached
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  ASSERT_TRUE(testing::runKillHelper({"report", report, climate}).killed);
   EXPECT_EQ(bytesOf(report), before);
   EXPECT_EQ(folder().size(), 4u);  // the staging file and its temporary file besides
 
@@ -270,6 +250,7 @@ TEST_F(BatchTest, MemoryThatRunsOutIsToldInTheUsersWords) {
   EXPECT_EQ(folder(), std::set<std::string>{"tag.csv"});
 }
 
+#ifndef _WIN32
 // A link at --output keeps pointing at the workbook it names, which gets the
 // report; a loop of links is refused in the user's words.
 TEST_F(BatchTest, LinksAtTheOutputAreFollowed) {
@@ -291,15 +272,33 @@ TEST_F(BatchTest, LinksAtTheOutputAreFollowed) {
       << err.str();
   EXPECT_EQ(err.str().find("Too many"), std::string::npos);
 }
+#endif
 
 // "--output DIR/" once wrote a hidden "DIR/.xlsx".
 TEST_F(BatchTest, AFolderIsNoOutputName) {
   const std::string climate = file("tag.csv", kClimate);
-  for (const std::string& output : {dir.path().string() + "/", dir.path().string()}) {
+  const std::string folder = platform::textOf(dir.path());
+  for (const std::string& output :
+       {folder + "/", folder + platform::kPathDelimiters.front(), folder}) {
     EXPECT_EQ(run({"--output", output, climate}), 2);
     EXPECT_NE(err.str().find("is a folder; give the workbook's file name"), std::string::npos);
   }
   EXPECT_FALSE(std::filesystem::exists(dir.path() / ".xlsx"));
+}
+
+// A workbook the program says it wrote is there, whatever its name: names
+// that begin with a dot are no leftovers of earlier saves.
+TEST_F(BatchTest, HiddenOutputNamesStay) {
+  const std::string climate = file("tag.csv", kClimate);
+  for (const char* name : {".hidden", ".report.xlsx", "..twice"}) {
+    const std::string output = dir.file(name);
+    ASSERT_EQ(run({"--output", output, climate}), 0) << name << ": " << err.str();
+    const std::string written = lines(out).at(0);
+    EXPECT_EQ(testing::readPackage(written).count("xl/charts/chart1.xml"), 1u) << name;
+    // A second report beside it leaves it be.
+    ASSERT_EQ(run({"--output", dir.file("next.xlsx"), climate}), 0);
+    EXPECT_TRUE(platform::exists(written)) << written;
+  }
 }
 
 // The refusal of motion-log names looks at the whole path, as the window does.

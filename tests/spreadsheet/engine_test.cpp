@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QXmlStreamReader>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <filesystem>
 
 #include "support/error_text.h"
 #include "support/temp_files.h"
 #include "support/xlsx_reader.h"
+#include "support/xml_check.h"
 
 namespace vexa::sheet {
 namespace {
@@ -149,28 +153,30 @@ TEST_F(EngineTest, FormatsApplyToEveryCellOfTheBlock) {
 }
 
 TEST_F(EngineTest, SaveAsAppendsTheExtensionAndSaveWritesAgain) {
-  const auto base = dir.path() / "Отчёты" / "датчик №1-070121_153045";
+  const auto base = dir.path() / platform::pathOf("Отчёты/датчик №1-070121_153045");
   std::filesystem::create_directories(base.parent_path());
-  book->SaveAs(base.string(), xl::xlWorkbookNormal, xl::xlNoChange);
-  const std::string file = base.string() + ".xlsx";
-  ASSERT_TRUE(std::filesystem::exists(file));
-  const auto firstSize = std::filesystem::file_size(file);
+  book->SaveAs(platform::textOf(base), xl::xlWorkbookNormal, xl::xlNoChange);
+  const std::string file = platform::textOf(base) + ".xlsx";
+  ASSERT_TRUE(platform::exists(file));
+  const auto firstSize = std::filesystem::file_size(platform::pathOf(file));
 
   TextTable values(1, 1);
   values.set(1, 1, "Температура (ºС)");
   sheet2->Cells(1, 1)->setFormulaR1C1Local(values);
   book->Save();
-  EXPECT_GT(std::filesystem::file_size(file), firstSize);
+  EXPECT_GT(std::filesystem::file_size(platform::pathOf(file)), firstSize);
   const auto parts = readPackage(file);
   EXPECT_NE(parts.at("xl/sharedStrings.xml").find("Температура (ºС)"), std::string::npos);
   // Only the workbook: no temporary file stays in the folder.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(base.parent_path()),
                           std::filesystem::directory_iterator()),
             1);
+#ifndef _WIN32
   // New files get the usual permissions.
   struct stat info {};
   ::stat(file.c_str(), &info);
   EXPECT_EQ(info.st_mode & 0044, 0044u);
+#endif
 
   // A name that already ends in .xlsx keeps it; relative names go to the current folder.
   const auto previous = std::filesystem::current_path();
@@ -192,6 +198,7 @@ TEST_F(EngineTest, FailedSaveNamesThePathAndLeavesNothing) {
   EXPECT_EQ(errorOf([&] { book->SaveAs(folder, xl::xlWorkbookNormal, 1); }),
             "Не удалось сохранить книгу \"" + folder + ".xlsx\": под этим именем уже есть папка.");
 
+#ifndef _WIN32
   if (::geteuid() != 0) {  // root may write anywhere
     const auto locked = dir.path() / "locked";
     std::filesystem::create_directories(locked);
@@ -200,6 +207,7 @@ TEST_F(EngineTest, FailedSaveNamesThePathAndLeavesNothing) {
     EXPECT_NE(errorOf([&] { book->SaveAs((locked / "x").string(), -4143, 1); }).find("прав"),
               std::string::npos);
   }
+#endif
   // Nothing was written anywhere.
   std::size_t files = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
@@ -244,11 +252,7 @@ TEST_F(EngineTest, HostileTextsStayWellFormed) {
   book->SaveAs((dir.path() / "hostile").string(), xl::xlWorkbookNormal, xl::xlNoChange);
   const auto parts = readPackage((dir.path() / "hostile.xlsx").string());
   for (const auto& [name, content] : parts) {
-    QXmlStreamReader reader(QByteArray::fromStdString(content));
-    while (!reader.atEnd()) {
-      reader.readNext();
-    }
-    EXPECT_FALSE(reader.hasError()) << name << ": " << reader.errorString().toStdString();
+    EXPECT_EQ(testing::xmlProblem(content), "") << name;
   }
   const std::string& strings = parts.at("xl/sharedStrings.xml");
   EXPECT_NE(strings.find("nul_x0000_bell_x0007_"), std::string::npos);

@@ -1,12 +1,12 @@
-// The zip package as the engine writes it, read back with libzip.
+// The zip package as the engine writes it, read back with a reader apart
+// from the writer.
 #include "spreadsheet/package.h"
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -14,6 +14,8 @@
 #include <random>
 
 #include "support/error_text.h"
+#include "support/file_marks.h"
+#include "support/kill_helper.h"
 #include "support/temp_files.h"
 #include "support/xlsx_reader.h"
 
@@ -68,14 +70,14 @@ TEST(ZipPackage, AFailingBuildEndsThePackageWithItsError) {
 }
 
 std::string bytesOf(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(platform::pathOf(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> namesIn(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
+    names.push_back(platform::textOf(entry.path().filename()));
   }
   std::sort(names.begin(), names.end());
   return names;
@@ -86,41 +88,71 @@ std::vector<std::string> namesIn(const std::filesystem::path& folder) {
 TEST(AtomicSave, AKilledSaveLeavesTheOldFileAndItsLeftoverGoesNextTime) {
   testing::TempDir dir;
   const std::string path = dir.write("report.xlsx", "previous report");
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    writeFileAtomically(path, std::string(1 << 20, 'n'), [] { ::kill(::getpid(), SIGKILL); });
-    ::_exit(0);  // not reached
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  const testing::HelperRun killed = testing::runKillHelper({"file", path, "1048576"});
+  ASSERT_TRUE(killed.killed);
   EXPECT_EQ(bytesOf(path), "previous report");
   const auto names = namesIn(dir.path());
   ASSERT_EQ(names.size(), 2u);
-  EXPECT_EQ(names[0].rfind(".report.xlsx.tmp" + std::to_string(child) + "-", 0), 0u) << names[0];
+  EXPECT_EQ(names[0].rfind(".report.xlsx.tmp" + std::to_string(killed.process) + "-", 0), 0u)
+      << names[0];
 
   writeFileAtomically(path, "next report");
   EXPECT_EQ(bytesOf(path), "next report");
   EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"report.xlsx"});
 }
 
-// A save through a link updates the link's target; the replaced file keeps
-// its permissions.
-TEST(AtomicSave, LinksAreFollowedAndPermissionsKept) {
+// The replaced file keeps its permissions (its attributes on Windows), also
+// under a Cyrillic name.
+TEST(AtomicSave, AReplacedFileKeepsItsPermissions) {
+  testing::TempDir dir;
+  const std::string target = dir.write("Отчёты/отчёт.xlsx", "old");
+  testing::markFile(target);
+  writeFileAtomically(target, "new");
+  EXPECT_EQ(bytesOf(target), "new");
+  EXPECT_TRUE(testing::fileIsMarked(target));
+  EXPECT_EQ(namesIn(dir.path() / platform::pathOf("Отчёты")),
+            std::vector<std::string>{"отчёт.xlsx"});
+}
+
+#ifdef _WIN32
+// A workbook that Excel holds open, or one marked read-only, cannot be
+// replaced: the save says why in the user's words and the file stays as it
+// was, with nothing left beside it.
+TEST(AtomicSave, AFileHeldOpenOrReadOnlyStaysAsItWas) {
+  testing::TempDir dir;
+  const std::string held = dir.write("открытый.xlsx", "held");
+  // Excel opens a workbook for reading and writing, sharing reading only.
+  HANDLE excel = ::CreateFileW(platform::pathOf(held).c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(excel, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(testing::errorOf([&] { writeFileAtomically(held, "new"); }),
+            "Не удалось сохранить книгу \"" + held +
+                "\": файл открыт в другой программе (возможно, в Excel); закройте его и "
+                "повторите.");
+  ::CloseHandle(excel);
+  EXPECT_EQ(bytesOf(held), "held");
+
+  const std::string readOnly = dir.write("только чтение.xlsx", "read-only");
+  ::SetFileAttributesW(platform::pathOf(readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(testing::errorOf([&] { writeFileAtomically(readOnly, "new"); }),
+            "Не удалось сохранить книгу \"" + readOnly + "\": файл доступен только для чтения.");
+  EXPECT_EQ(bytesOf(readOnly), "read-only");
+  ::SetFileAttributesW(platform::pathOf(readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"открытый.xlsx", "только чтение.xlsx"}));
+}
+#else
+// A save through a link updates the link's target.
+TEST(AtomicSave, LinksAreFollowed) {
   testing::TempDir dir;
   const std::string target = dir.write("store/report.xlsx", "old");
-  ::chmod(target.c_str(), 0640);
   const auto link = dir.path() / "report.xlsx";
   std::filesystem::create_symlink("store/report.xlsx", link);
   writeFileAtomically(link.string(), "new");
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(bytesOf(target), "new");
-  struct stat info {};
-  ASSERT_EQ(::stat(target.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0640u);
   EXPECT_EQ(namesIn(dir.path() / "store"), std::vector<std::string>{"report.xlsx"});
 }
+#endif
 
 }  // namespace
 }  // namespace vexa::sheet

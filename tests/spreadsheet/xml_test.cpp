@@ -7,6 +7,8 @@
 #include <cstring>
 #include <random>
 
+#include "support/xml_check.h"
+
 namespace vexa::sheet {
 namespace {
 
@@ -110,6 +112,40 @@ TEST(XmlNumbers, IntegersInDecimal) {
   out += ' ';
   appendInteger(out, 9223372036854775807LL);
   EXPECT_EQ(out, "0 -1048576 9223372036854775807");
+}
+
+// The tests' own well-formedness check, which the package tests lean on:
+// it must refuse what a parser refuses.
+TEST(XmlCheck, RefusesWhatIsNotWellFormed) {
+  struct Case {
+    const char* name;
+    std::string text;
+    bool wellFormed;
+  };
+  const Case cases[] = {
+      {"declaration and root", "<?xml version=\"1.0\"?>\n<a x=\"1\" y='2'><b/>t &amp; &#x41;</a>",
+       true},
+      {"Cyrillic text", "<a>Температура (ºС)</a>", true},
+      {"no root", "<?xml version=\"1.0\"?>", false},
+      {"unclosed", "<a><b></a>", false},
+      {"crossed", "<a><b></a></b>", false},
+      {"two roots", "<a/><b/>", false},
+      {"bare ampersand", "<a>x & y</a>", false},
+      {"unknown entity", "<a>&nbsp;</a>", false},
+      {"lt in attribute", "<a x=\"<\"/>", false},
+      {"unquoted attribute", "<a x=1/>", false},
+      {"repeated attribute", "<a x=\"1\" x=\"2\"/>", false},
+      {"control character", std::string("<a>\x01</a>"), false},
+      {"reference to a control character", "<a>&#1;</a>", false},
+      {"invalid UTF-8", "<a>\xC0\xAF</a>", false},
+      {"surrogate", "<a>\xED\xA0\x80</a>", false},
+      {"CDATA end in text", "<a>]]></a>", false},
+      {"text after the root", "<a/>x", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(testing::xmlProblem(c.text).empty(), c.wellFormed)
+        << c.name << ": " << testing::xmlProblem(c.text);
+  }
 }
 
 }  // namespace

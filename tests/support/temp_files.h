@@ -3,19 +3,31 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "platform/files.h"
 
 namespace vexa::testing {
 
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexa-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      throw std::runtime_error("mkdtemp failed");
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const auto candidate = base / ("vexa-test-" + std::to_string(random() % 1000000000000ULL));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) {
+        path_ = candidate;
+      }
     }
-    path_ = pattern;
+    if (path_.empty()) {
+      throw std::runtime_error("no temporary folder");
+    }
   }
   ~TempDir() {
     std::error_code ignored;
@@ -26,13 +38,19 @@ class TempDir {
 
   const std::filesystem::path& path() const { return path_; }
 
+  // The path of `name` (UTF-8, may name subfolders) inside the folder, as
+  // the program's UTF-8 path text.
+  std::string file(const std::string& name) const {
+    return platform::textOf(path_ / platform::pathOf(name));
+  }
+
   // Writes `bytes` to `name` inside the folder and returns the full path.
   std::string write(const std::string& name, std::string_view bytes) const {
-    const auto file = path_ / name;
+    const auto file = path_ / platform::pathOf(name);
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return file.string();
+    return platform::textOf(file);
   }
 
  private:
