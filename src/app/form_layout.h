@@ -1,74 +1,14 @@
-// Geometry of the main window and the About window, in pixels, as designed
-// for Tahoma 8 pt at 96 pixels per inch.
+// The designed geometry (app/form/geometry.h) as Qt's rectangles.
 #pragma once
 
 #include <QRect>
 
-namespace vexa::layout {
+#include "app/form/geometry.h"
 
-// The main window's heights are outer heights, frame included. The designed
-// window has a client area 58 pixels high inside an outer height of 99, so
-// the frame takes 41 pixels; client heights are derived with that allowance,
-// which keeps every control where it was designed whatever frame the desktop
-// draws.
-inline constexpr int kClientWidth = 487;
-inline constexpr int kDesignedClientHeight = 58;
-inline constexpr int kFrameHeight = 41;
-inline constexpr int kResetHeight = 99;          // reset, motion events
-inline constexpr int kClimateHeight = 195;       // climate, temperature, paired columns
-inline constexpr int kClimateLightHeight = 220;  // climate and light
+namespace vexa {
 
-inline constexpr QRect Edit1{8, 8, 350, 21};
-inline constexpr QRect Button1{364, 8, 61, 25};
-inline constexpr QRect Button2{431, 8, 47, 25};
-inline constexpr QRect Label1{8, 35, 133, 13};
-inline constexpr QRect ComboBox1{147, 32, 44, 21};
-inline constexpr QRect CheckBox1{208, 35, 183, 17};
-inline constexpr QRect Button3{402, 35, 77, 19};
-inline constexpr QRect GroupBox1{8, 54, 470, 60};
-inline constexpr QRect CheckBox2{16, 18, 91, 17};  // positions inside GroupBox1
-inline constexpr QRect CheckBox3{113, 18, 97, 17};
-inline constexpr QRect CheckBox4{200, 18, 89, 17};
-inline constexpr QRect CheckBox5{272, 18, 97, 17};
-inline constexpr QRect CheckBox6{272, 41, 113, 17};
-inline constexpr QRect DateTimePicker1{8, 62, 97, 21};
-inline constexpr QRect DateTimePicker2{111, 62, 72, 21};
-inline constexpr QRect DateTimePicker3{294, 62, 102, 21};
-inline constexpr QRect DateTimePicker4{402, 62, 77, 21};
-inline constexpr QRect CheckBox7{8, 89, 161, 17};
-inline constexpr QRect ProgressBar2{8, 155, 471, 17};
+inline QRect toQRect(const form::Rect& rect) {
+  return QRect(rect.left, rect.top, rect.width, rect.height);
+}
 
-// Changes made by Open.
-inline constexpr int kGroupResetHeight = 43;
-inline constexpr int kGroupClimateLightHeight = 66;
-inline constexpr int kPickersResetTop = 62;
-inline constexpr int kPickersClimateTop = 105;
-inline constexpr int kPickersClimateLightTop = 126;
-inline constexpr int kTwoProbeCheckBox2Width = 120;
-inline constexpr int kTwoProbeCheckBox3Left = 150;
-inline constexpr int kTwoProbeCheckBox3Width = 140;
-inline constexpr int kTwoProbeCheckBox4Left = 300;
-
-// Where Start shows its progress bar.
-inline constexpr int kProgressTop = 132;
-inline constexpr int kProgressClimateLightTop = 155;
-
-// The preview under the designed form, and its switch, which stands in the
-// progress bar's row where the layout has one (the bar takes it while Start
-// runs).
-inline constexpr QRect PreviewToggle{8, 132, 80, 17};
-inline constexpr int kPreviewMargin = 8;
-inline constexpr int kPreviewMinimumHeight = 140;
-
-// The About window.
-inline constexpr int kAboutClientWidth = 447;
-inline constexpr int kAboutClientHeight = 208;
-inline constexpr QRect AboutLabel1{72, 8, 281, 19};
-inline constexpr QRect AboutLabel2{23, 33, 394, 64};
-inline constexpr QRect AboutLabel4{23, 110, 75, 15};
-inline constexpr QRect AboutLabel3{326, 110, 104, 15};
-inline constexpr QRect AboutLabel5{23, 131, 80, 15};
-inline constexpr QRect AboutLabel6{323, 131, 94, 15};
-inline constexpr QRect AboutButton1{171, 169, 75, 25};
-
-}  // namespace vexa::layout
+}  // namespace vexa

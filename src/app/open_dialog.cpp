@@ -1,25 +1,14 @@
 #include "app/open_dialog.h"
 
-#include <QFileInfo>
 #include <QStringList>
 
-#include "app/dialogs.h"
+#include "app/qt_text.h"
 
 namespace vexa {
 
-bool OpenDialog::Execute(UserDialogs& dialogs, QWidget* owner) {
-  const QString folder = FileName.isEmpty() ? InitialDir : QFileInfo(FileName).absolutePath();
-  const auto chosen = dialogs.chooseFile(owner, Title, qtFilter(), folder);
-  if (!chosen) {
-    return false;
-  }
-  FileName = *chosen;
-  return true;
-}
-
-QString OpenDialog::qtFilter() const {
+QString qtFilter(const std::string& filter) {
   // Pairs of description and patterns; patterns separated by ";" become blanks.
-  const QStringList parts = Filter.split('|');
+  const QStringList parts = toQString(filter).split('|');
   QStringList entries;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QString patterns = parts[i + 1];

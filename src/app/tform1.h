@@ -1,15 +1,16 @@
-// The main window: the path box, the three buttons (Open, Start, About), the
-// decimal places, the series boxes, the four date and time pickers and the
-// progress bar. Its handlers drive the whole workflow. Under the designed form
-// the preview shows the opened export; the window grows to hold it.
+// The main window in Qt: a thin view over the form's rules (app/form/): the
+// path box, the three buttons (Open, Start, About), the decimal places, the
+// series boxes, the four date and time pickers and the progress bar, shown
+// as the presenter has them; what the user does goes to the presenter. Under
+// the designed form the preview shows the opened export; the window grows to
+// hold it.
 #pragma once
 
+#include <QString>
 #include <QWidget>
-#include <exception>
-#include <functional>
+#include <memory>
 
-#include "app/open_dialog.h"
-#include "input/open_export.h"
+#include "app/form/main_form.h"
 #include "input/session.h"
 #include "input/start.h"
 #include "report/excel_report.h"
@@ -32,34 +33,25 @@ class PreviewChart;
 class TForm2;
 class UserDialogs;
 
-class TForm1 final : public QWidget,
-                     private OpenObserver,
-                     private StartObserver,
-                     private ReportHost {
+class TForm1 final : public QWidget, private form::MainFormView {
   Q_OBJECT
 
  public:
   explicit TForm1(UserDialogs& dialogs, QWidget* parent = nullptr);
+  ~TForm1() override;
 
   // The About window shown by Button3 (created hidden at start-up).
   void setAboutWindow(TForm2* about) { Form2 = about; }
 
   // Start hands the report input to the report builder, which drives the
-  // spreadsheet application behind `server`.
+  // spreadsheet application behind `server`; or another builder (tests).
   void useSpreadsheet(xl::AutomationServer& server, Clock clock = localNow);
+  void setReportBuilder(ReportBuilder* builder);
+  const std::vector<AutomationComponents>& automationComponents() const;
 
-  // Another report builder in its place (tests).
-  void setReportBuilder(ReportBuilder* builder) { reportBuilder_ = builder; }
-
-  // The automation components of every report so far, kept until the window goes.
-  const std::vector<AutomationComponents>& automationComponents() const {
-    return automationComponents_;
-  }
-
-  // Outer height of the designed window, frame included (see form_layout.h);
-  // the preview, when shown, adds its own height below.
-  int Height() const { return outerHeight_; }
-  void setHeight(int outerHeight);
+  // Outer height of the designed window, frame included (see
+  // app/form/geometry.h); the preview, when shown, adds its own height below.
+  int Height() const;
 
   // Remembers the preview's state and size and the folder of the last export
   // in `settings`, from one launch to the next.
@@ -73,7 +65,7 @@ class TForm1 final : public QWidget,
   // the window's context menu or Ctrl+G); in view when shown and an export
   // is open.
   void setPreviewShown(bool shown);
-  bool previewShown() const { return previewShown_; }
+  bool previewShown() const;
   bool previewInView() const;
 
   void Button1Click();  // Open
@@ -82,6 +74,9 @@ class TForm1 final : public QWidget,
 
   // The series boxes and the interval as Start reads them.
   StartChoices startChoices() const;
+
+  // The rules behind the window.
+  form::MainForm& presenter() { return *presenter_; }
 
   // Controls, under their designer names.
   QLineEdit* Edit1;
@@ -103,63 +98,41 @@ class TForm1 final : public QWidget,
   QTimeEdit* DateTimePicker4;
   QCheckBox* CheckBox7;
   QProgressBar* ProgressBar2;
-  OpenDialog OpenDialog1;
   PreviewChart* Preview;
   QCheckBox* PreviewToggle;
 
-  // The state Open leaves for Start and the report.
-  Session session;
-
  private:
+  class Dialogs;
+  class Settings;
+
   void createControls();
+  void connectControls();
   void setTabOrder();
-  void resetForOpen();
-  void setPickersTop(int top);
-  void showPickers(bool shown);
-  void fillPickers();
-  void openNamed();
-  void createPreview();
-  void applyWindowSize();
-  void showPreviewOfSession();
-  void updatePreviewPlaces();
-  void updatePreviewBand();
-  void setPickers(double start, double end);
+  QWidget* widgetOf(form::ControlId id) const;
+  void applyWindowSize(const form::FormState& state);
 
   void resizeEvent(QResizeEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
-  // OpenObserver
-  void thinningWarning(const std::string& text) override;
-  void layoutRecognised(const ExportLayout& layout) override;
+  // form::MainFormView
+  void showState(const form::FormState& state) override;
+  void paintProgressNow(const form::FormState& state) override;
+  void previewChanged() override;
+  void showAbout() override;
 
-  // StartObserver
-  void progressShown(int top) override;
-  void progressMaximum(int maximum) override;
-  void progressPosition(int position) override;
-  void humidityCleared() override;
-
-  // ReportHost
-  ReportControls controls() override;
-  void showMessage(const std::string& text) override;
-
-  // Runs a handler; an exception is shown in the error box (or, for a stop
-  // with a message, in a message box) and the window stays usable.
-  void guarded(const std::function<void()>& handler);
-  void showStop(const std::exception& stop);
-
-  UserDialogs& dialogs_;
+  std::unique_ptr<Dialogs> dialogs_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<form::MainForm> presenter_;
   TForm2* Form2 = nullptr;
-  ReportBuilder* reportBuilder_ = nullptr;
-  std::vector<AutomationComponents> automationComponents_;
-  std::unique_ptr<ExcelReport> excelReport_;
-  int outerHeight_ = 0;
-  int shownProgress_ = 0;  // the last position drawn
-  QSettings* settings_ = nullptr;
   QAction* previewAction_ = nullptr;
-  bool previewShown_ = true;
-  int previewHeight_ = 260;  // the preview's share of the window when shown
-  int toggleTop_ = -1;       // where the layout has room for PreviewToggle; -1: none
+  bool rendering_ = false;
+
+ public:
+  // The file-open dialog's title, filter and file, as the presenter keeps them.
+  form::OpenDialogState& OpenDialog1;
+  // The state Open leaves for Start and the report.
+  Session& session;
 };
 
 }  // namespace vexa

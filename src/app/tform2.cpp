@@ -5,6 +5,8 @@
 
 #include "app/dialogs.h"
 #include "app/fonts.h"
+#include "app/form/about.h"
+#include "app/form/form_dialogs.h"
 #include "app/form_layout.h"
 
 namespace vexa {
@@ -19,13 +21,13 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
 namespace {
 
 template <class Label>
-Label* makeLabel(QWidget* parent, const char* name, const QRect& geometry, const QString& text,
+Label* makeLabel(QWidget* parent, const char* name, const form::Rect& geometry, const QString& text,
                  int pixelSize, bool autoSize) {
   auto* label = new Label(parent);
   label->setObjectName(QLatin1String(name));
   label->setFont(aboutFont(pixelSize));
   label->setText(text);
-  label->setGeometry(geometry);
+  label->setGeometry(toQRect(geometry));
   if (autoSize) {
     // The designed labels size themselves to their text.
     label->adjustSize();
@@ -44,31 +46,31 @@ void makeLink(ClickableLabel* label) {
 
 TForm2::TForm2(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs) {
   setObjectName(QStringLiteral("Form2"));
-  setWindowTitle(QStringLiteral("О программе"));
+  setWindowTitle(QString::fromUtf8(form::kAboutCaption));
   setFont(formFont());
   setFixedSize(layout::kAboutClientWidth, layout::kAboutClientHeight);
 
   Label1 = makeLabel<QLabel>(this, "Label1", layout::AboutLabel1,
-                             QString::fromUtf8(kAboutTitleLine), 16, true);
+                             QString::fromUtf8(form::kAboutTitleLine), 16, true);
   Label2 = makeLabel<QLabel>(this, "Label2", layout::AboutLabel2,
-                             QString::fromUtf8(kAboutDescription), 13, false);
+                             QString::fromUtf8(form::kAboutDescription), 13, false);
   Label2->setWordWrap(true);
   Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Label4 = makeLabel<QLabel>(this, "Label4", layout::AboutLabel4, QString::fromUtf8(kMakerName), 13,
-                             true);
+  Label4 = makeLabel<QLabel>(this, "Label4", layout::AboutLabel4,
+                             QString::fromUtf8(form::kMakerName), 13, true);
   Label3 = makeLabel<QLabel>(this, "Label3", layout::AboutLabel3,
-                             QStringLiteral("Январь 2021 года."), 13, true);
+                             QString::fromUtf8(form::kAboutDate), 13, true);
   Label5 = makeLabel<ClickableLabel>(this, "Label5", layout::AboutLabel5,
-                                     QString::fromUtf8(kMakerWeb), 13, true);
+                                     QString::fromUtf8(form::kMakerWeb), 13, true);
   Label6 = makeLabel<ClickableLabel>(this, "Label6", layout::AboutLabel6,
-                                     QString::fromUtf8(kMakerMail), 13, true);
-  Label6->setToolTip(QString::fromUtf8(kMakerMail));
+                                     QString::fromUtf8(form::kMakerMail), 13, true);
+  Label6->setToolTip(QString::fromUtf8(form::kMakerMail));
   makeLink(Label5);
   makeLink(Label6);
 
-  Button1 = new QPushButton(QStringLiteral("ОК"), this);
+  Button1 = new QPushButton(QString::fromUtf8(form::kAboutOk), this);
   Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setGeometry(layout::AboutButton1);
+  Button1->setGeometry(toQRect(layout::AboutButton1));
   Button1->setDefault(true);
   Button1->setFocus();
 
@@ -82,11 +84,11 @@ void TForm2::Button1Click() {
 }
 
 void TForm2::Label5Click() {
-  dialogs_.openUrl(QString::fromUtf8(kMakerWeb));
+  dialogs_.openUrl(QString::fromUtf8(form::kMakerWeb));
 }
 
 void TForm2::Label6Click() {
-  dialogs_.openUrl(QStringLiteral("mailto:") + QString::fromUtf8(kMakerMail));
+  dialogs_.openUrl(QStringLiteral("mailto:") + QString::fromUtf8(form::kMakerMail));
 }
 
 }  // namespace vexa

@@ -24,16 +24,6 @@ class ClickableLabel final : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-// The maker shown in the About window.
-inline constexpr const char* kMakerName = "Vexa_Сhart Project";
-inline constexpr const char* kMakerWeb = "www.example.org";
-inline constexpr const char* kMakerMail = "info@example.org";
-inline constexpr const char* kAboutTitleLine = "Vexa_Сhart (Vexa Wireless Monitoring Сhart)";
-inline constexpr const char* kAboutDescription =
-    "Программа построения графиков и таблиц по результатам, зафиксированным тегами системы "
-    "мониторинга Vexa, которые были сохранены в виде файлов данных cvs‑формата посредством "
-    "веб-сервиса Vexa_WebUI.";
-
 class TForm2 final : public QDialog {
   Q_OBJECT
 

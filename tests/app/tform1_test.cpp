@@ -13,6 +13,7 @@
 #include <QTimeEdit>
 
 #include "app/main_window_fixture.h"
+#include "app/open_dialog.h"
 #include "input/formats.h"
 
 namespace vexa {
@@ -93,9 +94,9 @@ TEST_F(MainWindowTest, DesignedWindow) {
   EXPECT_TRUE(form.DateTimePicker1->calendarPopup());
   EXPECT_EQ(form.DateTimePicker2->displayFormat(), QString("HH:mm:ss"));
 
-  EXPECT_EQ(form.OpenDialog1.Title, QString("Выбор файла"));
-  EXPECT_EQ(form.OpenDialog1.Filter, QString("Vexa|*.csv"));
-  EXPECT_EQ(form.OpenDialog1.qtFilter(), QString("Vexa (*.csv)"));
+  EXPECT_EQ(form.OpenDialog1.Title, "Выбор файла");
+  EXPECT_EQ(form.OpenDialog1.Filter, "Vexa|*.csv");
+  EXPECT_EQ(qtFilter(form.OpenDialog1.Filter), QString("Vexa (*.csv)"));
 }
 
 TEST_F(MainWindowTest, TabOrder) {

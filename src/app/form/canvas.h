@@ -1,0 +1,65 @@
+// What the preview draws with: a few primitives that each toolkit gives (Qt's
+// painter, Windows' GDI), and the measures of the window's font.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace vexa::form {
+
+struct Colour {
+  std::uint8_t red = 0;
+  std::uint8_t green = 0;
+  std::uint8_t blue = 0;
+  std::uint8_t alpha = 255;
+  bool operator==(const Colour&) const = default;
+};
+
+// "4F81BD" as a colour.
+Colour colourOf(std::string_view hex);
+
+struct Point {
+  double x = 0;
+  double y = 0;
+  bool operator==(const Point&) const = default;
+};
+
+struct Box {
+  double left = 0;
+  double top = 0;
+  double width = 0;
+  double height = 0;
+  double right() const { return left + width; }
+  double bottom() const { return top + height; }
+  bool empty() const { return width <= 0 || height <= 0; }
+  bool contains(Point p) const {
+    return p.x >= left && p.x <= right() && p.y >= top && p.y <= bottom();
+  }
+  bool operator==(const Box&) const = default;
+};
+
+// The measures of the font the preview writes with.
+class TextMeasure {
+ public:
+  virtual ~TextMeasure() = default;
+  virtual double textWidth(std::string_view text) const = 0;  // UTF-8
+  virtual double lineHeight() const = 0;
+  virtual double ascent() const = 0;
+};
+
+class Canvas : public TextMeasure {
+ public:
+  virtual void fill(const Box& box, Colour colour) = 0;   // alpha blends
+  virtual void frame(const Box& box, Colour colour) = 0;  // a one-pixel outline
+  virtual void line(Point from, Point to, Colour colour, double width) = 0;
+  virtual void polyline(const std::vector<Point>& points, Colour colour) = 0;  // one pixel wide
+  virtual void dots(const std::vector<Point>& centres, double radius, Colour colour) = 0;
+  // Text whose baseline starts at `at`.
+  virtual void text(Point at, std::string_view text, Colour colour) = 0;
+  // Drawing stays inside `box` until clipping ends.
+  virtual void clip(const Box& box) = 0;
+  virtual void endClip() = 0;
+};
+
+}  // namespace vexa::form

@@ -1,0 +1,232 @@
+// The main window's rules, without a toolkit: the designed controls and their
+// states, how Open reshapes the window for each layout, what Start reads,
+// the progress bar, the messages, and the preview under the form. The Qt
+// window and the Win32 window are thin views over it: they show its state,
+// hand it what the user does, and draw its preview.
+#pragma once
+
+#include <array>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form/form_dialogs.h"
+#include "app/form/geometry.h"
+#include "app/form/preview_plot.h"
+#include "input/datetime.h"
+#include "input/open_export.h"
+#include "input/session.h"
+#include "input/start.h"
+#include "report/excel_report.h"
+
+namespace vexa::form {
+
+// The controls, under their designer names, and the preview's switch.
+enum class ControlId {
+  Edit1,
+  Button1,
+  Button2,
+  Label1,
+  ComboBox1,
+  CheckBox1,
+  Button3,
+  GroupBox1,
+  CheckBox2,
+  CheckBox3,
+  CheckBox4,
+  CheckBox5,
+  CheckBox6,
+  DateTimePicker1,
+  DateTimePicker2,
+  DateTimePicker3,
+  DateTimePicker4,
+  CheckBox7,
+  ProgressBar2,
+  PreviewToggle,
+};
+inline constexpr int kControlCount = 20;
+
+// The designer name of a control ("CheckBox2").
+const char* nameOf(ControlId id);
+
+// Whether a control lies in GroupBox1 (its geometry is then the group's).
+bool inGroup(ControlId id);
+
+// The controls in the designed tab order.
+inline constexpr std::array<ControlId, 16> kTabOrder = {
+    ControlId::Button1,         ControlId::Edit1,           ControlId::CheckBox1,
+    ControlId::CheckBox2,       ControlId::CheckBox3,       ControlId::CheckBox4,
+    ControlId::CheckBox5,       ControlId::CheckBox6,       ControlId::Button2,
+    ControlId::DateTimePicker1, ControlId::DateTimePicker3, ControlId::DateTimePicker2,
+    ControlId::DateTimePicker4, ControlId::ComboBox1,       ControlId::Button3,
+    ControlId::CheckBox7};
+
+struct ControlState {
+  Rect geometry;        // in the window, or in GroupBox1 for the series boxes
+  std::string caption;  // the text shown (the path box's text for Edit1)
+  bool visible = true;
+  bool enabled = true;
+  bool checked = false;  // check boxes
+  bool operator==(const ControlState&) const = default;
+};
+
+struct FormState {
+  std::array<ControlState, kControlCount> controls;
+  ControlState& operator[](ControlId id) { return controls[static_cast<std::size_t>(id)]; }
+  const ControlState& operator[](ControlId id) const {
+    return controls[static_cast<std::size_t>(id)];
+  }
+
+  int outerHeight = layout::kResetHeight;  // of the designed window, frame included
+  int comboIndex = 6;                      // ComboBox1: items "0" to "8"
+  // DateTimePicker1..4: the dates (of 1 and 3) and the times (of 2 and 4).
+  std::array<CivilDateTime, 4> pickers;
+  int progressMaximum = 3;
+  int progressPosition = 1;
+
+  bool previewShown = true;    // the user's choice: the preview under the form
+  bool previewInView = false;  // shown, and an export open
+  int previewHeight = layout::kPreviewDefaultHeight;  // its share of the window when in view
+
+  // The designed window's client height.
+  int designedClientHeight() const { return outerHeight - layout::kFrameHeight; }
+};
+
+// The items of ComboBox1.
+inline constexpr int kDecimalItems = 9;
+
+// The file-open dialog's state: title, filter, the file chosen last (which
+// it keeps when the user cancels) and where it starts before any choice.
+struct OpenDialogState {
+  std::string Title;
+  std::string Filter;
+  std::string FileName;
+  std::string InitialDir;
+};
+
+// What a view does for the presenter.
+class MainFormView {
+ public:
+  virtual ~MainFormView() = default;
+  // Shows the controls as `state` has them; called after every change.
+  virtual void showState(const FormState& state) = 0;
+  // The progress bar moved while Start runs: paint it before going on.
+  virtual void paintProgressNow(const FormState& state) = 0;
+  // The preview's picture or its band or readout changed.
+  virtual void previewChanged() = 0;
+  // Shows the About window modally.
+  virtual void showAbout() = 0;
+};
+
+class MainForm final : private OpenObserver, private StartObserver, private ReportHost {
+ public:
+  MainForm(FormDialogs& dialogs, MainFormView& view);
+  ~MainForm() override;
+
+  const FormState& state() const { return state_; }
+  OpenDialogState OpenDialog1;
+  // The state Open leaves for Start and the report.
+  Session session;
+  PreviewPlot& preview() { return preview_; }
+  const PreviewPlot& preview() const { return preview_; }
+
+  // Start hands the report input to the report builder, which drives the
+  // spreadsheet application behind `server`; or another builder (tests).
+  void useSpreadsheet(xl::AutomationServer& server, Clock clock = localNow);
+  void setReportBuilder(ReportBuilder* builder) { reportBuilder_ = builder; }
+  // The automation components of every report so far, kept until the window goes.
+  const std::vector<AutomationComponents>& automationComponents() const {
+    return automationComponents_;
+  }
+
+  // Remembers the preview's state and size and the folder of the last
+  // export in `settings`, from one launch to the next.
+  void useSettings(SettingsStore& settings);
+
+  // What the user does. Each ends with the view showing the new state.
+  void setPathText(const std::string& text);  // typed into Edit1
+  void setChecked(ControlId box, bool checked);
+  void setComboIndex(int index);
+  void setPicker(int picker, const CivilDateTime& value);  // 0..3: DateTimePicker1..4
+  void setPreviewShown(bool shown);                        // the switch, the menu, Ctrl+G
+  void setPreviewHeight(int height);                       // the window was made taller
+  // The mouse on the preview.
+  void previewPress(double x, double y);
+  void previewMove(double x);
+  void previewRelease(double x);
+  void previewDoubleClick();
+  void previewLeave();
+
+  // The buttons as the user presses them: what stops a handler is shown in
+  // a message box or the error box, and the window stays usable.
+  void clickOpen() {
+    guarded([this] { Button1Click(); });
+  }
+  void clickStart() {
+    guarded([this] { Button2Click(); });
+  }
+  void clickAbout() {
+    guarded([this] { Button3Click(); });
+  }
+  // Opens `path` as Open would after the dialog: the command line's file
+  // and a file dropped on the window.
+  void openFile(const std::string& path);
+
+  // The handlers themselves.
+  void Button1Click();  // Open
+  void Button2Click();  // Start
+  void Button3Click();  // About
+
+  // The series boxes and the interval as Start reads them.
+  StartChoices startChoices() const;
+  // Whether a dropped file is one the window takes (a .csv export).
+  static bool acceptsDrop(const std::string& path);
+
+ private:
+  ControlState& control(ControlId id) { return state_[id]; }
+  void changed();  // the view shows the new state
+  void setHeight(int outerHeight);
+  void resetForOpen();
+  void setPickersTop(int top);
+  void showPickers(bool shown);
+  void fillPickers();
+  void setPickers(double start, double end);
+  void openNamed();
+  void showPreviewOfSession();
+  void updatePreviewPlaces();
+  void updatePreviewBand();
+  void updatePreviewInView();
+  void remember(const std::string& key, const std::string& value);
+
+  // OpenObserver
+  void thinningWarning(const std::string& text) override;
+  void layoutRecognised(const ExportLayout& layout) override;
+
+  // StartObserver
+  void progressShown(int top) override;
+  void progressMaximum(int maximum) override;
+  void progressPosition(int position) override;
+  void humidityCleared() override;
+
+  // ReportHost
+  ReportControls controls() override;
+  void showMessage(const std::string& text) override;
+
+  void guarded(const std::function<void()>& handler);
+  void showStop(const std::exception& stop);
+
+  FormDialogs& dialogs_;
+  MainFormView& view_;
+  FormState state_;
+  PreviewPlot preview_;
+  ReportBuilder* reportBuilder_ = nullptr;
+  std::vector<AutomationComponents> automationComponents_;
+  std::unique_ptr<ExcelReport> excelReport_;
+  SettingsStore* settings_ = nullptr;
+  int shownProgress_ = 0;  // the last position painted
+  int toggleTop_ = -1;     // where the layout has room for PreviewToggle; -1: none
+};
+
+}  // namespace vexa::form
