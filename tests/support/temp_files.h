@@ -41,12 +41,12 @@ class TempDir {
   // The path of `name` (UTF-8, may name subfolders) inside the folder, as
   // the program's UTF-8 path text.
   std::string file(const std::string& name) const {
-    return platform::textOf(path_ / platform::pathOf(name));
+    return platform::textOf((path_ / platform::pathOf(name)).make_preferred());
   }
 
   // Writes `bytes` to `name` inside the folder and returns the full path.
   std::string write(const std::string& name, std::string_view bytes) const {
-    const auto file = path_ / platform::pathOf(name);
+    const auto file = (path_ / platform::pathOf(name)).make_preferred();
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

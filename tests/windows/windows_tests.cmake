@@ -17,3 +17,28 @@ add_test(NAME BatchProgram.SameWorkbookAsLinux
           ${VEXA_LINUX_BUILD}/src/vexa-chart-report $<TARGET_FILE:vexa-chart-report>
           ${PROJECT_SOURCE_DIR}/examples)
 set_tests_properties(BatchProgram.SameWorkbookAsLinux PROPERTIES TIMEOUT 600)
+
+# The Win32 window on a virtual display.
+if(VEXA_BUILD_APP)
+  add_executable(win32_window_tests windows/win32_window_test.cpp)
+  target_link_libraries(win32_window_tests PRIVATE vexa_win32_app vexa_test_support
+    GTest::gtest_main)
+  target_compile_definitions(win32_window_tests PRIVATE
+    VEXA_EXAMPLES="Z:${PROJECT_SOURCE_DIR}/examples")
+  add_test(NAME Win32Window.UnderWineOnXvfb
+    COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" ${VEXA_WINE}
+            $<TARGET_FILE:win32_window_tests> --gtest_color=no)
+  set_tests_properties(Win32Window.UnderWineOnXvfb PROPERTIES TIMEOUT 300)
+endif()
+
+# The installer and the portable .zip.
+if(VEXA_BUILD_APP)
+  add_test(NAME WindowsInstaller.InstallsRunsAndUninstalls
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/installer_test.sh ${VEXA_WINE}
+            ${PROJECT_BINARY_DIR}/packages/vexa-chart-${PROJECT_VERSION}-win64-setup.exe
+            ${PROJECT_BINARY_DIR}/packages/vexa-chart-${PROJECT_VERSION}-win64-portable.zip
+            ${PROJECT_SOURCE_DIR}/examples)
+  set_tests_properties(WindowsInstaller.InstallsRunsAndUninstalls PROPERTIES TIMEOUT 300
+    RESOURCE_LOCK wine_registry)
+  set_tests_properties(Win32Window.UnderWineOnXvfb PROPERTIES RESOURCE_LOCK wine_registry)
+endif()
