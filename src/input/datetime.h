@@ -26,6 +26,7 @@ struct CivilDateTime {
   int hour = 0;
   int minute = 0;
   int second = 0;
+  bool operator==(const CivilDateTime&) const = default;
 };
 
 // True when the fields name a real calendar date and clock time (years 1 to 9999).

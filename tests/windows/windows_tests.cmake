@@ -26,19 +26,23 @@ if(VEXA_BUILD_APP)
   target_compile_definitions(win32_window_tests PRIVATE
     VEXA_EXAMPLES="Z:${PROJECT_SOURCE_DIR}/examples")
   add_test(NAME Win32Window.UnderWineOnXvfb
-    COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" ${VEXA_WINE}
-            $<TARGET_FILE:win32_window_tests> --gtest_color=no)
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/with_display.sh ${VEXA_WINE}
+            ${VEXA_WINE} $<TARGET_FILE:win32_window_tests> --gtest_color=no)
   set_tests_properties(Win32Window.UnderWineOnXvfb PROPERTIES TIMEOUT 300)
 endif()
 
 # The installer and the portable .zip.
 if(VEXA_BUILD_APP)
   add_test(NAME WindowsInstaller.InstallsRunsAndUninstalls
-    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/installer_test.sh ${VEXA_WINE}
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/with_display.sh ${VEXA_WINE}
+            bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/installer_test.sh ${VEXA_WINE}
             ${PROJECT_BINARY_DIR}/packages/vexa-chart-${PROJECT_VERSION}-win64-setup.exe
             ${PROJECT_BINARY_DIR}/packages/vexa-chart-${PROJECT_VERSION}-win64-portable.zip
             ${PROJECT_SOURCE_DIR}/examples)
-  set_tests_properties(WindowsInstaller.InstallsRunsAndUninstalls PROPERTIES TIMEOUT 300
-    RESOURCE_LOCK wine_registry)
-  set_tests_properties(Win32Window.UnderWineOnXvfb PROPERTIES RESOURCE_LOCK wine_registry)
+  set_tests_properties(WindowsInstaller.InstallsRunsAndUninstalls PROPERTIES TIMEOUT 300)
 endif()
+
+# Every Wine program of the tests runs in one Wine session at a time: the
+# window tests start and end theirs (tests/windows/with_display.sh).
+get_property(VEXA_WINDOWS_TESTS DIRECTORY PROPERTY TESTS)
+set_tests_properties(${VEXA_WINDOWS_TESTS} PROPERTIES RESOURCE_LOCK wine)

@@ -37,8 +37,10 @@ PreviewControl::PreviewControl(HWND parent, int id, form::MainForm& presenter)
 
 PreviewControl::~PreviewControl() {
   presenter_.preview().setMeasure(nullptr);
-  if (picture_ != nullptr) {
-    ::DeleteObject(picture_);
+  for (HBITMAP bitmap : {picture_, frame_}) {
+    if (bitmap != nullptr) {
+      ::DeleteObject(bitmap);
+    }
   }
 }
 
@@ -119,43 +121,39 @@ void PreviewControl::paint() {
   HDC screen = ::BeginPaint(window_, &paint);
   RECT client{};
   ::GetClientRect(window_, &client);
-  const SIZE size{client.right, client.bottom};
+  const SIZE size{std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)};
   const form::PreviewPlot& plot = presenter_.preview();
   const form::Palette colours = palette();
+  if (picture_ == nullptr || pictureSize_.cx != size.cx || pictureSize_.cy != size.cy) {
+    for (HBITMAP* bitmap : {&picture_, &frame_}) {
+      if (*bitmap != nullptr) {
+        ::DeleteObject(*bitmap);
+      }
+      *bitmap = ::CreateCompatibleBitmap(screen, size.cx, size.cy);
+    }
+    pictureSize_ = size;
+    pictureVersion_ = ~0u;
+  }
 
   // The picture: drawn again only when the plot changed or the size did.
   HDC pictureDc = ::CreateCompatibleDC(screen);
-  if (picture_ == nullptr || pictureVersion_ != plot.pictureVersion() ||
-      pictureSize_.cx != size.cx || pictureSize_.cy != size.cy) {
-    if (picture_ != nullptr) {
-      ::DeleteObject(picture_);
-    }
-    picture_ =
-        ::CreateCompatibleBitmap(screen, std::max<LONG>(size.cx, 1), std::max<LONG>(size.cy, 1));
-    HGDIOBJ previous = ::SelectObject(pictureDc, picture_);
-    {
-      GdiCanvas canvas(pictureDc, formFont());
-      plot.paintPicture(canvas, colours);
-    }
-    ::SelectObject(pictureDc, previous);
+  HGDIOBJ previousPicture = ::SelectObject(pictureDc, picture_);
+  if (pictureVersion_ != plot.pictureVersion()) {
+    GdiCanvas canvas(pictureDc, formFont());
+    plot.paintPicture(canvas, colours);
     pictureVersion_ = plot.pictureVersion();
-    pictureSize_ = size;
   }
   // The frame: the picture, the band and the readout, then onto the screen.
   HDC frameDc = ::CreateCompatibleDC(screen);
-  HBITMAP frame =
-      ::CreateCompatibleBitmap(screen, std::max<LONG>(size.cx, 1), std::max<LONG>(size.cy, 1));
-  HGDIOBJ previousFrame = ::SelectObject(frameDc, frame);
-  HGDIOBJ previousPicture = ::SelectObject(pictureDc, picture_);
+  HGDIOBJ previousFrame = ::SelectObject(frameDc, frame_);
   ::BitBlt(frameDc, 0, 0, size.cx, size.cy, pictureDc, 0, 0, SRCCOPY);
   {
     GdiCanvas canvas(frameDc, formFont());
     plot.paintOverlay(canvas, colours);
   }
   ::BitBlt(screen, 0, 0, size.cx, size.cy, frameDc, 0, 0, SRCCOPY);
-  ::SelectObject(pictureDc, previousPicture);
   ::SelectObject(frameDc, previousFrame);
-  ::DeleteObject(frame);
+  ::SelectObject(pictureDc, previousPicture);
   ::DeleteDC(frameDc);
   ::DeleteDC(pictureDc);
   ::EndPaint(window_, &paint);

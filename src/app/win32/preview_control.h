@@ -33,6 +33,7 @@ class PreviewControl {
   HWND window_ = nullptr;
   GdiMeasure measure_;
   HBITMAP picture_ = nullptr;
+  HBITMAP frame_ = nullptr;  // the picture with the band, before the screen gets it
   unsigned pictureVersion_ = ~0u;
   SIZE pictureSize_{0, 0};
   bool tracking_ = false;

@@ -351,6 +351,8 @@ void TForm1::showState(const form::FormState& state) {
   if (window_ == nullptr) {
     return;
   }
+  // Only what changed is handed to the controls: a band dragged across the
+  // preview changes two pickers, not the whole window.
   rendering_ = true;
   for (int i = 0; i < form::kControlCount; ++i) {
     const auto id = static_cast<ControlId>(i);
@@ -359,36 +361,54 @@ void TForm1::showState(const form::FormState& state) {
     if (control == nullptr) {
       continue;
     }
-    form::Rect at = scaled(wanted.geometry);
-    if (id == ControlId::ComboBox1) {
-      at.height += scaled(16 * form::kDecimalItems);  // room for the list when it drops
+    const form::ControlState* before = shown_ ? &(*shown_)[id] : nullptr;
+    if (before == nullptr || before->geometry != wanted.geometry) {
+      form::Rect at = scaled(wanted.geometry);
+      if (id == ControlId::ComboBox1) {
+        at.height += scaled(16 * form::kDecimalItems);  // room for the list when it drops
+      }
+      ::SetWindowPos(control, nullptr, at.left, at.top, at.width, at.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    ::SetWindowPos(control, nullptr, at.left, at.top, at.width, at.height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
     if (pickerIndex(id) < 0 && id != ControlId::ComboBox1 && id != ControlId::ProgressBar2 &&
+        (before == nullptr || before->caption != wanted.caption) &&
         windowText(control) != wanted.caption) {
       ::SetWindowTextW(control, wide(wanted.caption).c_str());
     }
-    if (isCheckBox(id)) {
+    if (isCheckBox(id) && (before == nullptr || before->checked != wanted.checked)) {
       ::SendMessageW(control, BM_SETCHECK, wanted.checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
-    ::EnableWindow(control, wanted.enabled);
+    if (before == nullptr || before->enabled != wanted.enabled) {
+      ::EnableWindow(control, wanted.enabled);
+    }
     const bool visible = (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
     if (visible != wanted.visible) {
       ::ShowWindow(control, wanted.visible ? SW_SHOWNA : SW_HIDE);
     }
     const int picker = pickerIndex(id);
-    if (picker >= 0) {
-      SYSTEMTIME time = systemTimeOf(state.pickers[static_cast<std::size_t>(picker)]);
+    const auto index = static_cast<std::size_t>(picker);
+    if (picker >= 0 && (!shown_ || shown_->pickers[index] != state.pickers[index])) {
+      SYSTEMTIME time = systemTimeOf(state.pickers[index]);
       ::SendMessageW(control, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
     }
   }
-  ::SendMessageW(control(ControlId::ComboBox1), CB_SETCURSEL, static_cast<WPARAM>(state.comboIndex),
-                 0);
+  if (!shown_ || shown_->comboIndex != state.comboIndex) {
+    ::SendMessageW(control(ControlId::ComboBox1), CB_SETCURSEL,
+                   static_cast<WPARAM>(state.comboIndex), 0);
+  }
   HWND bar = control(ControlId::ProgressBar2);
-  ::SendMessageW(bar, PBM_SETRANGE32, 0, state.progressMaximum);
-  ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(state.progressPosition), 0);
-  applyWindowSize(state);
+  if (!shown_ || shown_->progressMaximum != state.progressMaximum) {
+    ::SendMessageW(bar, PBM_SETRANGE32, 0, state.progressMaximum);
+  }
+  if (!shown_ || shown_->progressPosition != state.progressPosition) {
+    ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(state.progressPosition), 0);
+  }
+  if (!shown_ || shown_->outerHeight != state.outerHeight ||
+      shown_->previewInView != state.previewInView ||
+      shown_->previewHeight != state.previewHeight) {
+    applyWindowSize(state);
+  }
+  shown_ = state;
   rendering_ = false;
 }
 
@@ -410,8 +430,10 @@ void TForm1::applyWindowSize(const form::FormState& state) {
     height += scaled(std::max(state.previewHeight, layout::kPreviewMinimumHeight));
   }
   const SIZE outer = outerSize(kept | style, width, height);
-  ::SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  const bool frameChanged = (before & kResizableStyle) != style;
+  ::SetWindowPos(
+      window_, nullptr, 0, 0, outer.cx, outer.cy,
+      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | (frameChanged ? SWP_FRAMECHANGED : 0));
   layOutPreview();
 }
 

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/form/main_form.h"
@@ -73,6 +74,7 @@ class TForm1 final : private form::MainFormView {
   std::unique_ptr<PreviewControl> preview_;
   TForm2* Form2 = nullptr;
   bool rendering_ = false;
+  std::optional<form::FormState> shown_;  // what the controls show now
   bool previewInView_ = false;
   int designedClientHeight_ = 0;
 };
