@@ -25,6 +25,8 @@ if(VEXA_BUILD_APP)
     GTest::gtest_main)
   target_compile_definitions(win32_window_tests PRIVATE
     VEXA_EXAMPLES="Z:${PROJECT_SOURCE_DIR}/examples")
+  # The window under test as the program has it: common controls 6, DPI aware.
+  vexa_windows_resources(win32_window_tests win32_window_tests.exe)
   add_test(NAME Win32Window.UnderWineOnXvfb
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/with_display.sh ${VEXA_WINE}
             ${VEXA_WINE} $<TARGET_FILE:win32_window_tests> --gtest_color=no)
