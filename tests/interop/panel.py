@@ -309,28 +309,29 @@ def stage_openpyxl(cases, args):
                 if values:
                     fail(case["case"], f"openpyxl: sheet Лист{n} is not empty")
                 continue
-            compare_typed(case, values)
+            compare_cells(case, "openpyxl", expected_grid(case), values, same_typed)
 
 
-def compare_typed(case, values):
-    grid = expected_grid(case)
+def compare_cells(case, reader, grid, values, matches):
+    """Compares the cells a reader gives by place, {(row, column): value},
+    with the expected grid; `matches(expected, value, decimals)` judges one."""
     mismatches = 0
     seen = set()
     for r, row in enumerate(grid, start=1):
         for c, expected in enumerate(row, start=1):
             seen.add((r, c))
             value = values.get((r, c))
-            if not same_typed(expected, value, case["decimals"]):
+            if not matches(expected, value, case["decimals"]):
                 mismatches += 1
                 if mismatches <= 5:
-                    fail(case["case"], f"openpyxl: row {r}, column {c}: read {value!r}, "
+                    fail(case["case"], f"{reader}: row {r}, column {c}: read {value!r}, "
                                        f"expected {describe(expected)}")
     for place in sorted(set(values) - seen):
         mismatches += 1
         if mismatches <= 5:
-            fail(case["case"], f"openpyxl: extra cell {place}: {values[place]!r}")
+            fail(case["case"], f"{reader}: extra cell {place}: {values[place]!r}")
     if mismatches > 5:
-        fail(case["case"], f"openpyxl: {mismatches} cells differ in all")
+        fail(case["case"], f"{reader}: {mismatches} cells differ in all")
 
 
 def same_typed(expected, value, decimals):
@@ -980,28 +981,8 @@ def stage_poi(cases, args):
                 if values:
                     fail(case["case"], f"POI: sheet Лист{n} is not empty")
                 continue
-            compare_poi_cells(case, values)
+            compare_cells(case, "POI", expected_grid(case), values, same_poi)
         compare_poi_charts(case, book["charts"])
-
-
-def compare_poi_cells(case, values):
-    grid = expected_grid(case)
-    mismatches = 0
-    seen = set()
-    for r, row in enumerate(grid, start=1):
-        for c, expected in enumerate(row, start=1):
-            seen.add((r, c))
-            if not same_poi(expected, values.get((r, c)), case["decimals"]):
-                mismatches += 1
-                if mismatches <= 5:
-                    fail(case["case"], f"POI: row {r}, column {c}: read {values.get((r, c))!r}, "
-                                       f"expected {describe(expected)}")
-    for place in sorted(set(values) - seen):
-        mismatches += 1
-        if mismatches <= 5:
-            fail(case["case"], f"POI: extra cell {place}: {values[place]!r}")
-    if mismatches > 5:
-        fail(case["case"], f"POI: {mismatches} cells differ in all")
 
 
 def same_poi(expected, value, decimals):

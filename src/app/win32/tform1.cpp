@@ -46,28 +46,6 @@ int pickerIndex(ControlId id) {
   }
 }
 
-SYSTEMTIME systemTimeOf(const CivilDateTime& value) {
-  SYSTEMTIME time{};
-  time.wYear = static_cast<WORD>(value.year);
-  time.wMonth = static_cast<WORD>(value.month);
-  time.wDay = static_cast<WORD>(value.day);
-  time.wHour = static_cast<WORD>(value.hour);
-  time.wMinute = static_cast<WORD>(value.minute);
-  time.wSecond = static_cast<WORD>(value.second);
-  return time;
-}
-
-CivilDateTime civilOf(const SYSTEMTIME& time) {
-  CivilDateTime value;
-  value.year = time.wYear;
-  value.month = time.wMonth;
-  value.day = time.wDay;
-  value.hour = time.wHour;
-  value.minute = time.wMinute;
-  value.second = time.wSecond;
-  return value;
-}
-
 // The outer size of a window whose client area is `width` × `height`.
 SIZE outerSize(DWORD style, int width, int height) {
   RECT area{0, 0, width, height};

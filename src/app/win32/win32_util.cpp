@@ -67,6 +67,28 @@ std::string windowText(HWND window) {
   return utf8(std::wstring_view(text.data(), static_cast<std::size_t>(std::max(got, 0))));
 }
 
+SYSTEMTIME systemTimeOf(const CivilDateTime& value) {
+  SYSTEMTIME time{};
+  time.wYear = static_cast<WORD>(value.year);
+  time.wMonth = static_cast<WORD>(value.month);
+  time.wDay = static_cast<WORD>(value.day);
+  time.wHour = static_cast<WORD>(value.hour);
+  time.wMinute = static_cast<WORD>(value.minute);
+  time.wSecond = static_cast<WORD>(value.second);
+  return time;
+}
+
+CivilDateTime civilOf(const SYSTEMTIME& time) {
+  CivilDateTime value;
+  value.year = time.wYear;
+  value.month = time.wMonth;
+  value.day = time.wDay;
+  value.hour = time.wHour;
+  value.minute = time.wMinute;
+  value.second = time.wSecond;
+  return value;
+}
+
 std::wstring programTitle() {
   return wide(kProgramTitle);
 }

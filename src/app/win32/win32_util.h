@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/form/geometry.h"
+#include "input/datetime.h"
 
 namespace vexa::win32 {
 
@@ -33,6 +34,10 @@ HWND makeControl(HWND parent, const wchar_t* windowClass, const std::string& tex
 
 // The text of a window, as UTF-8.
 std::string windowText(HWND window);
+
+// A date and time as the date and time pickers hold them, and back.
+SYSTEMTIME systemTimeOf(const CivilDateTime& value);
+CivilDateTime civilOf(const SYSTEMTIME& time);
 
 // The program's title as the windows' captions and message boxes have it.
 std::wstring programTitle();
