@@ -1,9 +1,11 @@
 #include "cli/batch.h"
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <condition_variable>
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -18,7 +20,9 @@
 #include "input/messages.h"
 #include "input/open_export.h"
 #include "input/start.h"
+#include "input/text.h"
 #include "platform/files.h"
+#include "report/summary.h"
 #include "spreadsheet/package.h"
 
 namespace vexa::cli {
@@ -37,6 +41,14 @@ const char* const kUsage =
     "                  instead of next to the export under the time-stamped name;\n"
     "                  only with a single FILE\n"
     "  --open          open the finished workbook in the default application\n"
+    "  --limit SERIES=LOW:HIGH\n"
+    "                  a low and a high limit of a series (temperature, humidity,\n"
+    "                  battery, light, or a paired column's heading); either may be\n"
+    "                  left empty, decimal point or comma; repeat for more series.\n"
+    "                  The summary on the workbook's third sheet counts the\n"
+    "                  excursions beyond them, and the chart draws them\n"
+    "  --summary-only  print the summary of each export (tab-separated: series,\n"
+    "                  figure, value) and write no workbook\n"
     "  -j, --jobs N    use N cores: N files at a time, or one file on N cores\n"
     "                  (default: the number of cores)\n"
     "  -h, --help      usage;  --version  version\n";
@@ -52,6 +64,46 @@ sheet::UtcClock sourceDateEpoch() {
     return {};
   }
   return [seconds] { return seconds; };
+}
+
+namespace {
+
+// A limit as typed: a decimal point or comma, a typographic minus sign too.
+std::optional<double> limitValue(const std::string& series, std::string text) {
+  const auto first = text.find_first_not_of(' ');
+  const auto last = text.find_last_not_of(' ');
+  text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+  if (text.empty()) {
+    return std::nullopt;
+  }
+  std::string ascii = replaceAll(text, "\u2212", "-");
+  std::replace(ascii.begin(), ascii.end(), ',', '.');
+  double value = 0;
+  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (error != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value)) {
+    throw UsageError("--limit: предел «" + text + "» ряда «" + series + "» — не число");
+  }
+  return value;
+}
+
+}  // namespace
+
+std::pair<std::string, Limits> parseLimit(const std::string& text) {
+  const auto equals = text.find('=');
+  const auto colon = equals == std::string::npos ? std::string::npos : text.find(':', equals);
+  if (equals == std::string::npos || equals == 0 || colon == std::string::npos) {
+    throw UsageError("--limit: «" + text +
+                     "» — ожидается РЯД=НИЖНИЙ:ВЕРХНИЙ, например temperature=-25:-15");
+  }
+  const std::string series = text.substr(0, equals);
+  Limits limits;
+  limits.low = limitValue(series, text.substr(equals + 1, colon - equals - 1));
+  limits.high = limitValue(series, text.substr(colon + 1));
+  if (limits.low && limits.high && *limits.low > *limits.high) {
+    throw UsageError("--limit: нижний предел " + text.substr(equals + 1, colon - equals - 1) +
+                     " ряда «" + series + "» выше верхнего " + text.substr(colon + 1));
+  }
+  return {series, limits};
 }
 
 namespace {
@@ -120,11 +172,11 @@ class BatchHost final : public OpenObserver, public StartObserver, public Report
 class ObservedReport final : public ReportBuilder {
  public:
   ObservedReport(ReportBuilder& report, const ReportInputSeen& seen, const std::string& file,
-                 const Session& session)
-      : report_(report), seen_(seen), file_(file), session_(session) {}
+                 const Session& session, ReportHost& host)
+      : report_(report), seen_(seen), file_(file), session_(session), host_(host) {}
   void Excel(int count, const TextTable& Arr, double OsMin1, double OsMax1, int s) override {
     if (seen_) {
-      seen_(file_, session_, s);
+      seen_(file_, session_, s, host_.controls());
     }
     report_.Excel(count, Arr, OsMin1, OsMax1, s);
   }
@@ -134,6 +186,7 @@ class ObservedReport final : public ReportBuilder {
   const ReportInputSeen& seen_;
   const std::string& file_;
   const Session& session_;
+  ReportHost& host_;
 };
 
 // The workbook names of one run. Exports whose reports would have the same
@@ -198,6 +251,50 @@ class StagedWorkbook {
   std::string staging_;
 };
 
+// The summary of a report without its workbook (--summary-only).
+class SummaryOnly final : public ReportBuilder {
+ public:
+  SummaryOnly(const Session& session, ReportHost& host) : session_(session), host_(host) {}
+  void Excel(int count, const TextTable& Arr, double OsMin1, double OsMax1, int) override {
+    const ReportControls controls = host_.controls();
+    text = summaryText(summarize(count, Arr, session_, controls, OsMin1, OsMax1, controls.limits));
+  }
+  std::string text;
+
+ private:
+  const Session& session_;
+  ReportHost& host_;
+};
+
+// Limits only for the series the export has; a limit of a series the report
+// does not show is said and left out.
+bool checkLimits(const Options& options, const Session& session, BatchHost& host) {
+  const std::vector<SummarySeries> offered = seriesOffered(session.count, session);
+  std::string names;
+  for (const SummarySeries& series : offered) {
+    names += (names.empty() ? "" : ", ") + series.key;
+  }
+  for (const auto& [key, limits] : options.limits) {
+    const bool known = std::any_of(offered.begin(), offered.end(),
+                                   [&](const SummarySeries& s) { return s.key == key; });
+    if (!known) {
+      host.say("Предел задан для ряда «" + key + "», которого в этой выгрузке нет" +
+               (names.empty() ? std::string(".") : " (её ряды: " + names + ")."));
+      return false;
+    }
+    const bool shown = (key == "temperature" && options.temperature) ||
+                       (key == "humidity" && options.humidity) ||
+                       (key == "battery" && options.battery) ||
+                       (key == "light" && options.light);
+    const bool climate = key == "temperature" || key == "humidity" || key == "battery" ||
+                         key == "light";
+    if (climate && !shown && session.count != kPairedNumeric && session.count != kPairedState) {
+      host.say("Предел ряда «" + key + "» не учтён: этот ряд не выбран в --series.");
+    }
+  }
+  return true;
+}
+
 // Open and Start for one file, as the window runs them; true when a workbook
 // was saved.
 bool reportFile(const std::string& file, int occurrence, const Options& options,
@@ -213,6 +310,9 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     }
     Session session;  // every file starts as the program does
     const ExportLayout layout = openExport(file, session, host);
+    if (!checkLimits(options, session, host)) {
+      return false;
+    }
 
     ReportControls& c = host.values();
     c.Edit1 = file;
@@ -226,6 +326,7 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     c.CheckBox5 = options.light;
     c.CheckBox6 = options.log;
     c.CheckBox7 = options.log && layout.lightOption;
+    c.limits = options.limits;
 
     StartChoices choices;
     choices.CheckBox2 = c.CheckBox2;
@@ -235,6 +336,14 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     choices.start = decodeDateTime(options.from ? parseDateTime(*options.from) : session.OsMin1);
     choices.end = decodeDateTime(options.to ? parseDateTime(*options.to) : session.OsMax1);
 
+    if (options.summaryOnly) {
+      SummaryOnly summary(session, host);
+      ObservedReport observed(summary, environment.reportInput, file, session, host);
+      runStart(session, choices, host, observed);
+      out << summary.text;
+      return !summary.text.empty();
+    }
+
     std::vector<AutomationComponents> components;
     ExcelReport report(engine, host, session, components, environment.clock);
     StagedWorkbook workbook;
@@ -242,7 +351,7 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
       return workbook.prepare(options.output ? WorkbookNames::withExtension(*options.output)
                                              : names.claim(usualName, occurrence));
     });
-    ObservedReport observed(report, environment.reportInput, file, session);
+    ObservedReport observed(report, environment.reportInput, file, session, host);
     runStart(session, choices, host, observed);
     if (components.empty()) {
       return false;
@@ -323,6 +432,12 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     } else if (argument == "--open") {
       flag();
       options.open = true;
+    } else if (argument == "--limit") {
+      const auto [series, limits] = parseLimit(value());
+      options.limits[series] = limits;
+    } else if (argument == "--summary-only") {
+      flag();
+      options.summaryOnly = true;
     } else if (argument == "-j" || argument == "--jobs" ||
                (argument.rfind("-j", 0) == 0 && argument.size() > 2)) {
       const std::string jobs =
@@ -342,6 +457,9 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     }
     if (options.output && options.files.size() > 1) {
       throw UsageError("--output works with a single FILE only");
+    }
+    if (options.summaryOnly && (options.output || options.open)) {
+      throw UsageError("--summary-only writes no workbook: --output and --open do not go with it");
     }
     if (options.output &&
         (platform::kPathDelimiters.find(options.output->empty() ? '/' : options.output->back()) !=

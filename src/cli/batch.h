@@ -4,11 +4,13 @@
 
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "input/statistics.h"
 #include "report/excel_report.h"
 #include "spreadsheet/engine.h"
 
@@ -27,6 +29,9 @@ struct Options {
   std::optional<std::string> output;
   bool open = false;
   int jobs = 0;  // cores to use: files at a time, or one file's threads; 0: all
+  // --limit SERIES=LOW:HIGH, by series: "temperature", or a paired column's heading.
+  std::map<std::string, Limits> limits;
+  bool summaryOnly = false;  // print the summary, write no workbook
   bool help = false;
   bool version = false;
 };
@@ -40,11 +45,18 @@ class UsageError : public std::runtime_error {
 // Reads the arguments (without the program name). Raises UsageError.
 Options parseArguments(const std::vector<std::string>& arguments);
 
+// "temperature=-25:-15" (either side may be empty, a decimal point or a
+// comma): the series and its limits. Raises UsageError, in Russian, for a
+// limit that is not a number or a low limit above the high one.
+std::pair<std::string, Limits> parseLimit(const std::string& text);
+
 extern const char* const kUsage;
 
 // The report input of one file as Start hands it to the report builder:
-// the session with the table, and the column count of a climate-family table.
-using ReportInputSeen = std::function<void(const std::string& file, const Session& session, int s)>;
+// the session with the table, the column count of a climate-family table,
+// and the window's controls as the report reads them.
+using ReportInputSeen = std::function<void(const std::string& file, const Session& session, int s,
+                                           const ReportControls& controls)>;
 
 // The time that SOURCE_DATE_EPOCH gives (seconds since 1970, UTC), for
 // reports that must come out the same byte for byte; empty when it is not

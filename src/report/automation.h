@@ -30,12 +30,15 @@ inline constexpr int xlXYScatterSmoothNoMarkers = 73;
 inline constexpr int xlWorkbookNormal = -4143;  // file format
 inline constexpr int xlNoChange = 1;            // access mode
 inline constexpr int xlContinuous = 1;          // border line style
+inline constexpr int xlDash = -4115;
 inline constexpr int xlThin = 2;                // border weight
+inline constexpr int xlMedium = -4138;
 inline constexpr int xlHAlignCenter = 3;        // horizontal alignment (centred)
 
 class Application;
 class Axis;
 class AxisTitle;
+class Border;
 class Borders;
 class Characters;
 class Chart;
@@ -56,6 +59,7 @@ class Worksheet;
 using ApplicationPtr = std::shared_ptr<Application>;
 using AxisPtr = std::shared_ptr<Axis>;
 using AxisTitlePtr = std::shared_ptr<AxisTitle>;
+using BorderPtr = std::shared_ptr<Border>;
 using BordersPtr = std::shared_ptr<Borders>;
 using CharactersPtr = std::shared_ptr<Characters>;
 using ChartPtr = std::shared_ptr<Chart>;
@@ -202,6 +206,18 @@ class Series {
   virtual void setValues(std::string_view formula) = 0;
   virtual void setMarkerStyle(int style) = 0;
   virtual void setAxisGroup(int group) = 0;
+  // The series' line.
+  virtual BorderPtr Border() = 0;
+};
+
+// A line: its style (xlContinuous, xlDash), colour (0xBBGGRR, as RGB()
+// makes it) and weight (xlThin, xlMedium).
+class Border {
+ public:
+  virtual ~Border() = default;
+  virtual void setLineStyle(int style) = 0;
+  virtual void setColor(int bgr) = 0;
+  virtual void setWeight(int weight) = 0;
 };
 
 class Axis {

@@ -6,6 +6,7 @@
 #include "input/formats.h"
 #include "input/messages.h"
 #include "report/report_layouts.h"
+#include "report/summary_sheet.h"
 
 namespace vexa {
 
@@ -77,6 +78,10 @@ void ExcelReport::Excel(int count, const TextTable& Arr, double OsMin1, double O
   // 13.
   LayoutContext layout{count, Arr, OsMin1, OsMax1, s, session_, controls, c};
   buildLayout(layout);
+  // What happened in the window, on the third sheet; the limits on the chart.
+  writeSummary(c, layout.chart,
+               summarize(count, Arr, session_, controls, OsMin1, OsMax1, controls.limits),
+               controls.ComboBox1);
 
   // Finish.
   c.WB->Save();

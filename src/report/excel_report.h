@@ -4,11 +4,13 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "input/datetime.h"
+#include "input/statistics.h"
 #include "input/session.h"
 #include "input/start.h"
 #include "report/automation.h"
@@ -28,6 +30,9 @@ struct ReportControls {
   bool CheckBox7 = false;       // logarithmic value axis (paired columns)
   std::string CheckBox5Caption = "Освещённость";
   std::string OpenDialog1FileName;  // the file chosen in the dialog
+  // The limits the user set, by series ("temperature", or a paired column's
+  // heading): drawn on the chart and counted on the summary sheet.
+  std::map<std::string, Limits> limits;
 };
 
 // Where the report builder gets the controls and shows its message.

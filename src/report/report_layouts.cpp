@@ -1,5 +1,6 @@
 #include "report/report_layouts.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "input/formats.h"
@@ -15,16 +16,6 @@ using xl::xlSecondary;
 using xl::xlValue;
 
 constexpr std::string_view kDateTimeFormatLocal = "ДД/ММ/ГГ Ч:ММ:СС;@";
-
-// The number format of the value cells for the selected decimal places:
-// "0" for none, otherwise "0," and that many zeros.
-std::string numberFormatFor(const std::string& places) {
-  if (places.size() != 1 || places[0] < '0' || places[0] > '8') {
-    throw std::invalid_argument("Число десятичных знаков должно быть от 0 до 8.");
-  }
-  const int count = places[0] - '0';
-  return count == 0 ? std::string("0") : "0," + std::string(static_cast<std::size_t>(count), '0');
-}
 
 // The worksheet's block between cells (r1, c1) and (r2, c2).
 xl::RangePtr block(const xl::WorksheetPtr& sheet, int r1, int c1, int r2, int c2) {
@@ -77,37 +68,6 @@ xl::ChartPtr placeChart(LayoutContext& c, int sourceRows, int sourceColumns) {
   return chart;
 }
 
-// The value-axis title of a paired-column export, from keywords in its file
-// name; the last keyword found wins. "false" means no title.
-std::string pairedValueTitle(const std::string& fileName) {
-  std::string nameos(platform::fileNameOf(fileName));
-  const auto dot = nameos.rfind('.');
-  if (dot != std::string::npos) {
-    // The first occurrence of the extension goes, dot included.
-    const std::string extension = nameos.substr(dot);
-    nameos.erase(nameos.find(extension), extension.size());
-  }
-  struct Keyword {
-    const char* word;
-    const char* title;
-  };
-  static constexpr Keyword kKeywords[] = {
-      {"dp", "Точка росы"},
-      {"temper", "Температура (ºС)"},
-      {"cap", "Влажность (%)"},
-      {"battery", "Напряжение (В)"},
-      {"signal", "Уровень сигнала (дБм)"},
-      {"light", "Освещённость (Лк)"},
-  };
-  std::string nameosn = "false";
-  for (const Keyword& keyword : kKeywords) {
-    if (nameos.find(keyword.word) != std::string::npos) {
-      nameosn = keyword.title;
-    }
-  }
-  return nameosn;
-}
-
 // Paired columns (100, 101): the table, and for 100 the chart.
 void pairedColumnsLayout(LayoutContext& c) {
   const Session& g = c.session;
@@ -134,6 +94,7 @@ void pairedColumnsLayout(LayoutContext& c) {
 
   // C1-C7.
   const xl::ChartPtr chart = placeChart(c, g.countstt, 2);
+  c.chart = chart;
   // C8: the seeded series go; either may be missing.
   for (const int index : {2, 1}) {
     try {
@@ -173,8 +134,20 @@ void pairedColumnsLayout(LayoutContext& c) {
   } else {
     chart->Axes(xlCategory, xlPrimary)->setMaximumScale(c.OsMax1);
     chart->Axes(xlCategory, xlPrimary)->setMinimumScale(c.OsMin1);
-    chart->Axes(xlValue, xlPrimary)->setMaximumScale(g.OsMax21);
-    chart->Axes(xlValue, xlPrimary)->setMinimumScale(g.OsMin21);
+    // The value axis spans the values, and the limits set, so that their
+    // lines are in view.
+    double high = g.OsMax21;
+    double low = g.OsMin21;
+    if (low <= high) {
+      for (const auto& [series, limits] : c.controls.limits) {
+        high = limits.high ? std::max(high, *limits.high) : high;
+        low = limits.low ? std::min(low, *limits.low) : low;
+        high = limits.low ? std::max(high, *limits.low) : high;
+        low = limits.high ? std::min(low, *limits.high) : low;
+      }
+    }
+    chart->Axes(xlValue, xlPrimary)->setMaximumScale(high);
+    chart->Axes(xlValue, xlPrimary)->setMinimumScale(low);
   }
 }
 
@@ -197,6 +170,7 @@ void climateLayout(LayoutContext& c) {
 
   // Chart, seeded with the whole table: its series are the chart's series.
   const xl::ChartPtr chart = placeChart(c, rows, c.s);
+  c.chart = chart;
 
   // Axes shared by the three layouts.
   setTickFormat(chart, xlValue, xlPrimary, "0,00", "0.00");
@@ -295,6 +269,47 @@ void motionLayout(LayoutContext& c) {
 }
 
 }  // namespace
+
+// The number format of the value cells for the selected decimal places:
+// "0" for none, otherwise "0," and that many zeros.
+std::string numberFormatFor(const std::string& places) {
+  if (places.size() != 1 || places[0] < '0' || places[0] > '8') {
+    throw std::invalid_argument("Число десятичных знаков должно быть от 0 до 8.");
+  }
+  const int count = places[0] - '0';
+  return count == 0 ? std::string("0") : "0," + std::string(static_cast<std::size_t>(count), '0');
+}
+
+// The value-axis title of a paired-column export, from keywords in its file
+// name; the last keyword found wins. "false" means no title.
+std::string pairedValueTitle(const std::string& fileName) {
+  std::string nameos(platform::fileNameOf(fileName));
+  const auto dot = nameos.rfind('.');
+  if (dot != std::string::npos) {
+    // The first occurrence of the extension goes, dot included.
+    const std::string extension = nameos.substr(dot);
+    nameos.erase(nameos.find(extension), extension.size());
+  }
+  struct Keyword {
+    const char* word;
+    const char* title;
+  };
+  static constexpr Keyword kKeywords[] = {
+      {"dp", "Точка росы"},
+      {"temper", "Температура (ºС)"},
+      {"cap", "Влажность (%)"},
+      {"battery", "Напряжение (В)"},
+      {"signal", "Уровень сигнала (дБм)"},
+      {"light", "Освещённость (Лк)"},
+  };
+  std::string nameosn = "false";
+  for (const Keyword& keyword : kKeywords) {
+    if (nameos.find(keyword.word) != std::string::npos) {
+      nameosn = keyword.title;
+    }
+  }
+  return nameosn;
+}
 
 void buildLayout(LayoutContext& context) {
   switch (context.count) {

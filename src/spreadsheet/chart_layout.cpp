@@ -20,6 +20,7 @@ constexpr double kTick = 4;        // outside tick marks
 constexpr double kLabelGap = 3;    // between a tick mark and its label
 constexpr double kTitleGap = 5;    // between the labels and the axis title
 constexpr double kLegendKey = 30;  // the legend's line sample and its gaps
+constexpr double kDashedKey = 12;  // more for a dashed line, whose sample shows its dashes
 constexpr double kLegendGap = 14;  // between the legend and what stands left of it
 
 struct Range {
@@ -266,8 +267,10 @@ PlotLayout plotLayout(const ChartModel& chart, const WorkbookModel& model, doubl
                       double height, double plotAreaHeight, std::string_view timeFormat) {
   const bool secondary = chart.hasSecondary();
 
-  // The legend on the right: its widest name and the line sample.
+  // The legend on the right: its widest name and the line sample, which is
+  // longer for every entry when one line is dashed.
   double legend = 0;
+  bool dashed = false;
   for (const auto& series : chart.series) {
     if (series->deleted) {
       continue;
@@ -281,9 +284,10 @@ PlotLayout plotLayout(const ChartModel& chart, const WorkbookModel& model, doubl
         name = model.texts.at(cell->text);
       }
     }
+    dashed = dashed || (series->lineStyle && *series->lineStyle != 1);
     legend = std::max(legend, textWidth(name) + kLegendKey);
   }
-  legend = std::min(legend, width / 3);
+  legend = std::min(legend + (dashed ? kDashedKey : 0), width / 3);
 
   const double left =
       kMargin + titleBand(chart.axis(2, 1)) + valueLabelsWidth(chart, model, 1) + kLabelGap + kTick;

@@ -1,6 +1,7 @@
 #include "spreadsheet/chart_writer.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "spreadsheet/chart_layout.h"
 #include "spreadsheet/ooxml_writer.h"
@@ -204,6 +205,41 @@ const char* markerSymbol(int style) {
   }
 }
 
+// A series' own line: width in EMU for the weight, colour, dashes.
+void writeLine(XmlWriter& x, const ChartSeries& series) {
+  int width = 28575;  // the theme's line of a scatter chart
+  switch (series.lineWeight.value_or(0)) {
+    case 1:
+      width = 3175;
+      break;
+    case 2:
+      width = 9525;
+      break;
+    case -4138:
+      width = 19050;
+      break;
+    case 4:
+      width = 38100;
+      break;
+    default:
+      break;
+  }
+  x.raw("<c:spPr>").open("a:ln").attribute("w", width).close();
+  if (series.lineColour) {
+    // 0xBBGGRR as the object model gives it; RRGGBB as the part writes it.
+    const int bgr = *series.lineColour;
+    char rgb[8];
+    std::snprintf(rgb, sizeof rgb, "%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF,
+                  (bgr >> 16) & 0xFF);
+    x.raw("<a:solidFill>").open("a:srgbClr").attribute("val", rgb).closeEmpty();
+    x.raw("</a:solidFill>");
+  }
+  if (series.lineStyle == -4115) {
+    x.open("a:prstDash").attribute("val", "dash").closeEmpty();
+  }
+  x.raw("</a:ln></c:spPr>");
+}
+
 void writeSeries(XmlWriter& x, const ChartModel& chart, const ChartSeries& series, int index,
                  const WorkbookModel& model, NumberReferences& references) {
   x.raw("<c:ser>").value("c:idx", index).value("c:order", index);
@@ -217,9 +253,12 @@ void writeSeries(XmlWriter& x, const ChartModel& chart, const ChartSeries& serie
     x.raw("<c:tx><c:v>").text(series.literalName).raw("</c:v></c:tx>");
   }
   // Lines take the theme's colour and width for their place among the
-  // series; a chart of markers only hides the lines, as the spreadsheet does.
+  // series, unless the series' line was set; a chart of markers only hides
+  // the lines, as the spreadsheet does.
   if (chart.chartType == -4169) {
     x.raw("<c:spPr><a:ln w=\"28575\"><a:noFill/></a:ln></c:spPr>");
+  } else if (series.lineStyle || series.lineColour || series.lineWeight) {
+    writeLine(x, series);
   }
   if (const char* symbol = markerSymbol(series.markerStyle)) {
     x.raw("<c:marker>").value("c:symbol", symbol).raw("</c:marker>");

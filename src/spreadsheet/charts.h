@@ -32,6 +32,10 @@ struct ChartSeries {
   int markerStyle = -4142;  // none
   int axisGroup = 1;        // 1 primary, 2 secondary
   bool deleted = false;
+  // The line as set through its border; empty: the theme's line.
+  std::optional<int> lineStyle;   // 1 continuous, -4115 dashed
+  std::optional<int> lineColour;  // 0xBBGGRR
+  std::optional<int> lineWeight;  // 1 hairline, 2 thin, -4138 medium, 4 thick
 };
 
 struct ChartAxis {

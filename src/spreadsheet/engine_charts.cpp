@@ -105,6 +105,7 @@ class SeriesObject final : public xl::Series {
     }
     series_->axisGroup = group;
   }
+  xl::BorderPtr Border() override;
 
  private:
   void check() const {
@@ -116,6 +117,43 @@ class SeriesObject final : public xl::Series {
   ChartPlace place_;
   std::shared_ptr<ChartSeries> series_;
 };
+
+// The line of a series.
+class SeriesBorderObject final : public xl::Border {
+ public:
+  SeriesBorderObject(ChartPlace place, std::shared_ptr<ChartSeries> series)
+      : place_(std::move(place)), series_(std::move(series)) {}
+  void setLineStyle(int style) override {
+    place_.check();
+    if (style != xl::xlContinuous && style != xl::xlDash) {
+      fail("Недопустимый вид линии: " + std::to_string(style) + ".");
+    }
+    series_->lineStyle = style;
+  }
+  void setColor(int bgr) override {
+    place_.check();
+    if (bgr < 0 || bgr > 0xFFFFFF) {
+      fail("Недопустимый цвет линии: " + std::to_string(bgr) + ".");
+    }
+    series_->lineColour = bgr;
+  }
+  void setWeight(int weight) override {
+    place_.check();
+    if (weight != 1 && weight != xl::xlThin && weight != xl::xlMedium && weight != 4) {
+      fail("Недопустимая толщина линии: " + std::to_string(weight) + ".");
+    }
+    series_->lineWeight = weight;
+  }
+
+ private:
+  ChartPlace place_;
+  std::shared_ptr<ChartSeries> series_;
+};
+
+xl::BorderPtr SeriesObject::Border() {
+  check();
+  return std::make_shared<SeriesBorderObject>(place_, series_);
+}
 
 class SeriesCollectionObject final : public xl::SeriesCollection {
  public:

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -361,6 +362,71 @@ TEST_F(BatchTest, ParallelFilesKeepTheirOrderAndTheirMessages) {
   ASSERT_EQ(errOne.size(), 6u);
   EXPECT_NE(errOne[0].find("f1.csv: Не известный формат данных."), std::string::npos);
   EXPECT_NE(errOne[1].find("f2.csv: Внимание! Число измерений больше 32000."), std::string::npos);
+}
+
+// --limit SERIES=LOW:HIGH: either side may be empty, a decimal point or
+// comma; what is no limit is said in Russian.
+TEST(BatchLimits, ReadAsTypedOrRefusedInRussian) {
+  struct Case {
+    const char* text;
+    const char* series;
+    std::optional<double> low;
+    std::optional<double> high;
+    const char* error;  // empty: read
+  };
+  const Case cases[] = {
+      {"temperature=-25:-15", "temperature", -25.0, -15.0, ""},
+      {"temperature=-25,5:", "temperature", -25.5, std::nullopt, ""},
+      {"humidity=:80.5", "humidity", std::nullopt, 80.5, ""},
+      {"Подача= 60 : 90 ", "Подача", 60.0, 90.0, ""},
+      {"temperature=\u221225:\u221215", "temperature", -25.0, -15.0, ""},
+      {"temperature=-20:-20", "temperature", -20.0, -20.0, ""},
+      {"temperature=abc:-15", "", std::nullopt, std::nullopt,
+       "--limit: предел «abc» ряда «temperature» — не число"},
+      {"temperature=-15:-25", "", std::nullopt, std::nullopt,
+       "--limit: нижний предел -15 ряда «temperature» выше верхнего -25"},
+      {"temperature=-25", "", std::nullopt, std::nullopt,
+       "--limit: «temperature=-25» — ожидается РЯД=НИЖНИЙ:ВЕРХНИЙ, например temperature=-25:-15"},
+      {"=1:2", "", std::nullopt, std::nullopt,
+       "--limit: «=1:2» — ожидается РЯД=НИЖНИЙ:ВЕРХНИЙ, например temperature=-25:-15"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    try {
+      const auto [series, limits] = parseLimit(c.text);
+      EXPECT_EQ(std::string(c.error), "");
+      EXPECT_EQ(series, c.series);
+      EXPECT_EQ(limits.low, c.low);
+      EXPECT_EQ(limits.high, c.high);
+    } catch (const UsageError& error) {
+      EXPECT_EQ(std::string(error.what()), c.error);
+    }
+  }
+}
+
+// --summary-only prints the summary and writes nothing; a limit of a series
+// the export does not have ends that file's report with a message.
+TEST_F(BatchTest, SummaryOnlyAndLimitsOfSeriesTheExportHasNot) {
+  const std::string climate = file("tag.csv", kClimate);
+  EXPECT_EQ(run({"--summary-only", "--limit", "temperature=:22", climate}), 0) << err.str();
+  EXPECT_EQ(folder(), std::set<std::string>{"tag.csv"});
+  const std::vector<std::string> printed = lines(out);
+  ASSERT_GT(printed.size(), 3u);
+  EXPECT_EQ(printed[0], "\tВыгрузка\ttag.csv");
+  EXPECT_NE(std::find(printed.begin(), printed.end(),
+                      "Температура (ºС)\tВыше верхнего предела: выходов\t1"),
+            printed.end());
+  EXPECT_NE(std::find(printed.begin(), printed.end(), "Влажность (%)\tМаксимум\t42.1"),
+            printed.end());
+
+  EXPECT_EQ(run({"--limit", "light=:100", climate}), 1);
+  EXPECT_EQ(err.str(), climate +
+                           ": Предел задан для ряда «light», которого в этой выгрузке нет (её "
+                           "ряды: temperature, humidity, battery).\n");
+  EXPECT_EQ(run({"--limit", "battery=2.5:", climate}), 0);
+  EXPECT_EQ(err.str(),
+            climate + ": Предел ряда «battery» не учтён: этот ряд не выбран в --series.\n");
+  EXPECT_EQ(run({"--summary-only", "--output", dir.file("x.xlsx"), climate}), 2);
 }
 
 TEST_F(BatchTest, HelpAndVersion) {

@@ -128,17 +128,37 @@ def expected_grid(case):
     return [[expected_value(text) for text in row] for row in case["cells"]]
 
 
+def expected_summary(case):
+    """The third sheet's cells; each number with the decimals it is shown with."""
+    grid = []
+    for texts, shown in zip(case["summary"], case["summary_decimals"]):
+        row = []
+        for text, decimals in zip(texts, shown):
+            value = expected_value(text)
+            row.append(value + (decimals,) if value[0] == "n" else value)
+        grid.append(row)
+    return grid
+
+
+def expected_sheets(case):
+    """{sheet number: expected grid}: the data sheet and the summary; the
+    sheet not named stays empty."""
+    return {case["sheet"]: expected_grid(case), 3: expected_summary(case)}
+
+
 def close_enough(number, expected, decimals):
     return abs(number - expected) <= 0.5 * 10 ** -decimals + 1e-9 * max(1.0, abs(expected))
 
 
+def decimals_of(expected, case):
+    return expected[2] if len(expected) > 2 else case["decimals"]
+
+
 # ----------------------------------------------------------- comparisons ----
 
-def compare_text_grid(case, reader, rows, parse):
+def compare_text_grid(case, reader, rows, parse, grid):
     """Compares the CSV rows of a reader with the expected cells; `parse` turns
     a shown text into the kind the expected cell has, or None."""
-    grid = expected_grid(case)
-    decimals = case["decimals"]
     mismatches = 0
     height = max(len(rows), len(grid))
     for r in range(height):
@@ -148,7 +168,7 @@ def compare_text_grid(case, reader, rows, parse):
         for c in range(width):
             shown = shown_row[c] if c < len(shown_row) else ""
             expected = expected_row[c] if c < len(expected_row) else ("empty",)
-            if not same(expected, shown, parse, decimals):
+            if not same(expected, shown, parse, decimals_of(expected, case)):
                 mismatches += 1
                 if mismatches <= 5:
                     fail(case["case"], f"{reader}: row {r + 1}, column {c + 1}: read {shown!r}, "
@@ -231,19 +251,22 @@ def stage_libreoffice(cases, args):
     parse = parse_with([r"(?P<d>\d{2})/(?P<m>\d{2})/(?P<y>\d{2}) (?P<H>\d{1,2}):(?P<M>\d{2}):(?P<S>\d{2})"])
     for case in cases:
         stem = os.path.splitext(os.path.basename(case["workbook"]))[0]
-        path = os.path.join(out, f"{stem}-{sheet_name(case)}.csv")
-        if not os.path.exists(path):
-            fail(case["case"], f"LibreOffice gave no {os.path.basename(path)}")
-            continue
-        compare_text_grid(case, "LibreOffice", read_csv(path), parse)
-        check_other_sheets_empty(case, "LibreOffice",
-                                 [os.path.join(out, f"{stem}-Лист{n}.csv") for n in (1, 2, 3)])
+        compare_text_sheets(case, "LibreOffice", parse,
+                            [os.path.join(out, f"{stem}-Лист{n}.csv") for n in (1, 2, 3)])
     shutil.rmtree(out, ignore_errors=True)
 
 
-def check_other_sheets_empty(case, reader, paths):
+def compare_text_sheets(case, reader, parse, paths):
+    """Each sheet's CSV (paths of sheets 1 to 3) against what it must hold:
+    the data sheet its table, the third the summary, any other nothing."""
+    sheets = expected_sheets(case)
     for n, path in enumerate(paths, start=1):
-        if n != case["sheet"] and os.path.exists(path) and any(any(row) for row in read_csv(path)):
+        if n in sheets:
+            if not os.path.exists(path):
+                fail(case["case"], f"{reader} gave no sheet Лист{n}")
+                continue
+            compare_text_grid(case, f"{reader} Лист{n}", read_csv(path), parse, sheets[n])
+        elif os.path.exists(path) and any(any(row) for row in read_csv(path)):
             fail(case["case"], f"{reader}: sheet Лист{n} is not empty")
 
 
@@ -257,14 +280,12 @@ def stage_gnumeric(cases, args):
         result = run(["ssconvert", "--export-type=Gnumeric_stf:stf_csv", "-S", case["workbook"],
                       stem + "-%n.csv"], check=False)
         paths = [f"{stem}-{n}.csv" for n in (0, 1, 2)]
-        path = paths[case["sheet"] - 1]
-        if result.returncode != 0 or not os.path.exists(path):
+        if result.returncode != 0:
             fail(case["case"], f"Gnumeric read nothing: {result.stderr.strip()}")
             continue
         if "assertion" in result.stderr or "CRITICAL" in result.stderr:
             fail(case["case"], f"Gnumeric complained: {result.stderr.strip()[:300]}")
-        compare_text_grid(case, "Gnumeric", read_csv(path), parse)
-        check_other_sheets_empty(case, "Gnumeric", paths)
+        compare_text_sheets(case, "Gnumeric", parse, paths)
     shutil.rmtree(out, ignore_errors=True)
 
 
@@ -283,9 +304,7 @@ def stage_xlsx2csv(cases, args):
             if result.returncode != 0:
                 fail(case["case"], f"xlsx2csv failed on sheet {n}: {result.stderr.strip()}")
             paths.append(path)
-        if os.path.exists(paths[case["sheet"] - 1]):
-            compare_text_grid(case, "xlsx2csv", read_csv(paths[case["sheet"] - 1]), parse)
-        check_other_sheets_empty(case, "xlsx2csv", paths)
+        compare_text_sheets(case, "xlsx2csv", parse, paths)
     shutil.rmtree(out, ignore_errors=True)
 
 
@@ -299,17 +318,18 @@ def stage_openpyxl(cases, args):
         if book.sheetnames != ["Лист1", "Лист2", "Лист3"]:
             fail(case["case"], f"openpyxl: sheets {book.sheetnames}")
             continue
+        sheets = expected_sheets(case)
         for n, sheet in enumerate(book.worksheets, start=1):
             values = {}
             for row in sheet.iter_rows():
                 for cell in row:
                     if cell.value is not None:
                         values[(cell.row, cell.column)] = cell.value
-            if n != case["sheet"]:
+            if n not in sheets:
                 if values:
                     fail(case["case"], f"openpyxl: sheet Лист{n} is not empty")
                 continue
-            compare_cells(case, "openpyxl", expected_grid(case), values, same_typed)
+            compare_cells(case, f"openpyxl Лист{n}", sheets[n], values, same_typed)
 
 
 def compare_cells(case, reader, grid, values, matches):
@@ -321,7 +341,7 @@ def compare_cells(case, reader, grid, values, matches):
         for c, expected in enumerate(row, start=1):
             seen.add((r, c))
             value = values.get((r, c))
-            if not matches(expected, value, case["decimals"]):
+            if not matches(expected, value, decimals_of(expected, case)):
                 mismatches += 1
                 if mismatches <= 5:
                     fail(case["case"], f"{reader}: row {r}, column {c}: read {value!r}, "
@@ -876,6 +896,8 @@ def check_chart_caches(case):
     series = list(chart.iter(q("c", "ser")))
     series.sort(key=lambda s: int(s.find(q("c", "order")).get("val")))
     expected = expected_series(case)
+    check_limit_lines(case, series[len(expected):])
+    series = series[:len(expected)]
     if len(series) != len(expected):
         fail(case["case"], f"chart: {len(series)} series, expected {len(expected)}")
         return
@@ -917,6 +939,47 @@ def series_reference(case, column, last):
     letter = column_name(column)
     reference = f"'{sheet_name(case)}'!${letter}$2"
     return reference if last == 2 else reference + f":${letter}${last}"
+
+
+def expected_limit_lines(case):
+    """(row, value) of each limit line's first row on the third sheet: its
+    name in column A, its times in B and its value in C, on two rows."""
+    rows = case.get("summary", [])
+    titles = [r for r, row in enumerate(rows, start=1) if row and row[0] == "Линия"]
+    if not titles:
+        return []
+    lines = []
+    for r in range(titles[0] + 1, len(rows) + 1, 2):
+        value = expected_value(rows[r - 1][2])
+        lines.append((r, value[1] if value[0] == "n" else None))
+    return lines
+
+
+def limit_references(r):
+    """The name, X and Y references of the limit line whose first row is r."""
+    return (f"'Лист3'!$A${r}", f"'Лист3'!$B${r}:$B${r + 1}", f"'Лист3'!$C${r}:$C${r + 1}")
+
+
+def check_limit_lines(case, series):
+    """The chart's series beyond the table's: one dashed line per limit."""
+    lines = expected_limit_lines(case)
+    if len(series) != len(lines):
+        fail(case["case"], f"chart: {len(series)} limit lines, expected {len(lines)}")
+        return
+    for ser, (r, value) in zip(series, lines):
+        name, x, y = limit_references(r)
+        if ser.findtext(f"{q('c', 'tx')}/{q('c', 'strRef')}/{q('c', 'f')}") != name:
+            fail(case["case"], f"chart: the limit line of row {r} is not named by {name}")
+        for axis, wanted in (("xVal", x), ("yVal", y)):
+            reference = ser.find(f"{q('c', axis)}/{q('c', 'numRef')}")
+            if reference is None or reference.findtext(q("c", "f")) != wanted:
+                fail(case["case"], f"chart: the limit line of row {r} has no {axis} {wanted}")
+                continue
+            points = [float(p.findtext(q("c", "v"))) for p in reference.iter(q("c", "pt"))]
+            if len(points) != 2 or (axis == "yVal" and any(abs(v - value) > 1e-9 for v in points)):
+                fail(case["case"], f"chart: the limit line of row {r} caches {points}")
+        if ser.find(f".//{q('a', 'prstDash')}") is None:
+            fail(case["case"], f"chart: the limit line of row {r} is not dashed")
 
 
 def expected_series(case):
@@ -975,13 +1038,14 @@ def stage_poi(cases, args):
         if names != ["Лист1", "Лист2", "Лист3"]:
             fail(case["case"], f"POI: sheets {names}")
             continue
+        sheets = expected_sheets(case)
         for n, sheet in enumerate(book["sheets"], start=1):
             values = {(r, c): (kind, value) for r, c, kind, value in sheet["cells"]}
-            if n != case["sheet"]:
+            if n not in sheets:
                 if values:
                     fail(case["case"], f"POI: sheet Лист{n} is not empty")
                 continue
-            compare_cells(case, "POI", expected_grid(case), values, same_poi)
+            compare_cells(case, f"POI Лист{n}", sheets[n], values, same_poi)
         compare_poi_charts(case, book["charts"])
 
 
@@ -1009,8 +1073,10 @@ def compare_poi_charts(case, charts):
         return
     chart = charts[0]
     expected = expected_series(case)
-    if len(chart["series"]) != len(expected):
-        fail(case["case"], f"POI: {len(chart['series'])} series, expected {len(expected)}")
+    lines = expected_limit_lines(case)
+    if len(chart["series"]) != len(expected) + len(lines):
+        fail(case["case"], f"POI: {len(chart['series'])} series, expected "
+                           f"{len(expected)} and {len(lines)} limit lines")
         return
     rows = len(case["cells"]) - (1 if case["layout"] == 100 else 0)
     last = max(rows, 2)
@@ -1027,6 +1093,12 @@ def compare_poi_charts(case, charts):
             if series[axis] != wanted or series[axis + "Count"] != last - 1:
                 fail(case["case"], f"POI: series {name} {axis} is {series[axis]} of "
                                    f"{series[axis + 'Count']} points, expected {wanted} of {last - 1}")
+    for r, _ in lines:
+        name, x, y = limit_references(r)
+        series = by_name.get(name)
+        if series is None or (series["x"], series["y"], series["xCount"], series["yCount"]) != \
+                (x, y, 2, 2):
+            fail(case["case"], f"POI: no limit line {name} of {x} and {y}: {series}")
     with zipfile.ZipFile(case["workbook"]) as package:
         part = ET.fromstring(package.read("xl/charts/chart1.xml"))
     written = sorted((int(a.find(q("c", "axId")).get("val")),
@@ -1060,10 +1132,15 @@ EXCEL_BEYOND_REFERENCES = {
     ("c:scaling", "c:min"): (("val",), ()),
     # tick labels turned, in the form of the turned axis titles
     ("c:txPr", "a:bodyPr"): (("rot", "vert"), ()),
+    # a series' own line (a limit): its colour and its dashes
+    ("a:ln", "a:solidFill"): ((), ("a:srgbClr",)),
+    ("a:solidFill", "a:srgbClr"): (("val",), ()),
+    ("a:ln", "a:prstDash"): (("val",), ()),
 }
 # What the references always hold only because their cells are never blank:
-# the cache of a blank block has its count and no point.
-EXCEL_MAY_LEAVE_OUT = {(("c:numRef", "c:numCache"), "c:pt")}
+# the cache of a blank block has its count and no point; and because their
+# only series line is hidden: a line drawn has a fill, not none.
+EXCEL_MAY_LEAVE_OUT = {(("c:numRef", "c:numCache"), "c:pt"), (("c:spPr", "a:ln"), "a:noFill")}
 PREFIX_OF = {uri: prefix for prefix, uri in NS.items() if prefix in ("c", "a", "r")}
 
 

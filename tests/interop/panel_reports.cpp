@@ -16,6 +16,8 @@
 #include "export_generator.h"
 #include "input/datetime.h"
 #include "input/formats.h"
+#include "report/summary.h"
+#include "report/summary_sheet.h"
 
 namespace {
 
@@ -66,7 +68,33 @@ TableBlock tableOf(const vexa::Session& session, int s) {
   }
 }
 
-std::string describe(const std::string& name, const vexa::Session& session, int s, int decimals) {
+// The third sheet's cells, and the decimals each number is shown with.
+void appendSummary(std::string& json, const vexa::Session& session,
+                   const vexa::ReportControls& controls, int decimals) {
+  const vexa::SummaryCells cells = vexa::summaryCells(
+      vexa::summarize(session.count, session.Arr, session, controls, session.OsMin1,
+                      session.OsMax1, controls.limits),
+      decimals);
+  json += ",\n \"summary\": [";
+  std::string shown = ",\n \"summary_decimals\": [";
+  for (int r = 1; r <= cells.texts.rows(); ++r) {
+    json += r == 1 ? "\n  [" : ",\n  [";
+    shown += r == 1 ? "[" : ", [";
+    for (int c = 1; c <= cells.texts.columns(); ++c) {
+      json += c > 1 ? ", " : "";
+      shown += c > 1 ? ", " : "";
+      appendJsonText(json, cells.texts.at(r, c));
+      shown += std::to_string(
+          cells.shownDecimals[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)]);
+    }
+    json += ']';
+    shown += ']';
+  }
+  json += "]" + shown + "]";
+}
+
+std::string describe(const std::string& name, const vexa::Session& session, int s, int decimals,
+                     const vexa::ReportControls& controls) {
   const TableBlock block = tableOf(session, s);
   std::string json = "{\"case\": ";
   appendJsonText(json, name);
@@ -87,7 +115,9 @@ std::string describe(const std::string& name, const vexa::Session& session, int 
     }
     json += ']';
   }
-  json += "]}\n";
+  json += "]";
+  appendSummary(json, session, controls, decimals);
+  json += "}\n";
   return json;
 }
 
@@ -132,6 +162,14 @@ int main(int argc, char** argv) {
   const std::vector<PanelCase> cases = {
       {"climate", example("tag_climate.csv"), {"--series", "temperature,humidity,battery"}},
       {"two_probes", example("tag#2_freezer.csv"), {"--series", "temperature,humidity"}},
+      {"freezer_limits",
+       example("tag#2_freezer.csv"),
+       {"--series", "temperature,humidity,battery", "--limit", "temperature=-25:-15", "--limit",
+        "humidity=:21,2"}},
+      {"light_limits_log",
+       example("tag_climate_light.csv"),
+       {"--series", all, "--log", "--limit", "light=:1000", "--limit", "temperature=20:"}},
+      {"boiler_limits", example("boiler_temper.csv"), {"--limit", "Boiler supply=67:69"}},
       {"two_probes_housing", example("tag#2_freezer.csv"), {"--series", "humidity,battery"}},
       {"climate_light_log", example("tag_climate_light.csv"), {"--series", all, "--log"}},
       {"light_only_log", example("tag_climate_light.csv"), {"--series", "light", "--log"}},
@@ -157,8 +195,9 @@ int main(int argc, char** argv) {
     environment.clock = [] {
       return vexa::decodeDateTime(vexa::parseDateTime("2021-01-07 15:30:45"));
     };
-    environment.reportInput = [&](const std::string&, const vexa::Session& session, int s) {
-      description = describe(c.name, session, s, decimalsOf(c.options));
+    environment.reportInput = [&](const std::string&, const vexa::Session& session, int s,
+                                  const vexa::ReportControls& controls) {
+      description = describe(c.name, session, s, decimalsOf(c.options), controls);
     };
     std::ostringstream printed;
     std::ostringstream messages;

@@ -31,14 +31,15 @@ class LayoutTest : public ::testing::Test {
                        [] { return decodeDateTime(parseDateTime("2021-01-07 15:30:45")); });
     report.Excel(count, TextTable(8, 8), 44198.25, 44199.75, s);
   }
-  // The layout's calls: after the data sheet is attached, up to the finish.
+  // The layout's calls: after the data sheet is attached, up to the summary
+  // on the third sheet.
   Lines layout() const {
     const Lines& calls = server.log.calls;
     auto from = std::find(calls.begin(), calls.end(), "Application.Sheets(2)") + 1;
     if (from != calls.end() && *from == "Application.Sheets(1)") {
       ++from;
     }
-    const auto to = std::find(from, calls.end(), "Workbook.Save()");
+    const auto to = std::find(from, calls.end(), "Application.Sheets(3)");
     return Lines(from, to);
   }
   Lines layoutActions() const {
@@ -356,6 +357,53 @@ TEST_F(ClimateLayoutTest, TableChartAndCommonAxesInOrder) {
   EXPECT_EQ(server.log.starting("Chart.SeriesCollection(2)"),
             (Lines{"Chart.SeriesCollection(2)", "Chart.SeriesCollection(2).AxisGroup = 2",
                    "Chart.SeriesCollection(2)", "Chart.SeriesCollection(2).MarkerStyle = -4142"}));
+}
+
+// After the layout: the summary on the third sheet, written in one block,
+// and each limit a dashed line on its series' axis, from that sheet's cells.
+TEST_F(ClimateLayoutTest, SummaryOnTheThirdSheetAndLimitLinesOnTheChart) {
+  tick("234");
+  host.values.limits = {{"temperature", {-25.0, -15.0}}, {"battery", {std::nullopt, 3.2}}};
+  run(kClimate, 4);
+  const Lines& calls = server.log.calls;
+  const auto summary = std::find(calls.begin(), calls.end(), "Application.Sheets(3)");
+  ASSERT_NE(summary, calls.end());
+  const auto save = std::find(summary, calls.end(), "Workbook.Save()");
+  ASSERT_NE(save, calls.end());
+  const Lines after(summary, save);
+  const auto count = [&](const std::string& prefix) {
+    return std::count_if(after.begin(), after.end(),
+                         [&](const std::string& call) { return call.rfind(prefix, 0) == 0; });
+  };
+  EXPECT_EQ(std::count_if(after.begin(), after.end(),
+                          [](const std::string& call) {
+                            return call.rfind("Sheets(3).Range(R1C1:R", 0) == 0 &&
+                                   call.find("FormulaR1C1Local") != std::string::npos;
+                          }),
+            1);  // the cells in one block
+  EXPECT_EQ(count("Chart.SeriesCollection.NewSeries()"), 3);
+  // The probe's two lines first, then the battery's, which is on the right.
+  EXPECT_NE(std::find(after.begin(), after.end(), "NewSeries#1.Border.LineStyle = -4115"),
+            after.end());
+  EXPECT_NE(std::find(after.begin(), after.end(), "NewSeries#1.Border.Color = 12611584"),
+            after.end());  // blue: the low limit
+  EXPECT_NE(std::find(after.begin(), after.end(), "NewSeries#2.Border.Color = 192"),
+            after.end());  // red: the high limit
+  EXPECT_NE(std::find(after.begin(), after.end(), "NewSeries#3.AxisGroup = 2"), after.end());
+  EXPECT_EQ(std::find(after.begin(), after.end(), "NewSeries#1.AxisGroup = 2"), after.end());
+  const auto name = std::find_if(after.begin(), after.end(), [](const std::string& call) {
+    return call.rfind("NewSeries#1.Name = ", 0) == 0;
+  });
+  ASSERT_NE(name, after.end());
+  EXPECT_NE(name->find("=Лист3!R"), std::string::npos);
+}
+
+// Without limits the chart is as it was: no series beyond the table's.
+TEST_F(ClimateLayoutTest, NoLimitsNoLines) {
+  tick("23");
+  run(kClimate, 3);
+  EXPECT_TRUE(server.log.starting("Chart.SeriesCollection.NewSeries").empty());
+  EXPECT_TRUE(has("Application.Sheets(3)"));
 }
 
 TEST_F(ClimateLayoutTest, ResultingAxesOfClimateAndTemperature) {

@@ -244,6 +244,36 @@ TEST_F(ChartPartTest, ImpossibleLimitsAreLeftToTheAutomaticScale) {
   EXPECT_EQ(value.find("<c:min "), std::string::npos);
 }
 
+// Limits on the chart: a dashed line each, red above and blue below, from
+// the third sheet's cells; the summary's numbers read back as they were.
+TEST_F(ChartPartTest, LimitLinesAndTheSummarySheet) {
+  testing::ReportChoices choices = ticked("23");
+  choices.limits = {"temperature=-25:-15"};
+  const auto parts = report("light.csv", climateLight(30), choices);
+  const std::string& chart = parts.at("xl/charts/chart1.xml");
+  EXPECT_EQ(occurrences(chart, "<c:ser>"), 4);
+  EXPECT_EQ(occurrences(chart, "<a:prstDash val=\"dash\"/>"), 2);
+  EXPECT_NE(chart.find("<c:spPr><a:ln w=\"19050\"><a:solidFill><a:srgbClr val=\"C00000\"/>"
+                       "</a:solidFill><a:prstDash val=\"dash\"/></a:ln></c:spPr>"),
+            std::string::npos);
+  EXPECT_NE(chart.find("<a:srgbClr val=\"0070C0\"/>"), std::string::npos);
+  EXPECT_NE(chart.find("<c:f>'Лист3'!$A$"), std::string::npos);
+  EXPECT_NE(chart.find("<c:v>Верхний предел: -15</c:v>"), std::string::npos);
+
+  const std::string& summary = parts.at("xl/worksheets/sheet3.xml");
+  EXPECT_EQ(testing::xmlProblem(summary), "");
+  // "Минимум" of the temperature (column B): 20.5, exactly, as a number.
+  EXPECT_NE(summary.find("<c r=\"B9\" s=\""), std::string::npos) << summary;
+  EXPECT_NE(summary.find("\"><v>20.5</v></c>"), std::string::npos);
+  EXPECT_NE(parts.at("xl/sharedStrings.xml").find("Выше верхнего предела: выходов"),
+            std::string::npos);
+  // Without limits the chart holds the table's series only.
+  EXPECT_EQ(occurrences(report("light.csv", climateLight(30), ticked("23"))
+                            .at("xl/charts/chart1.xml"),
+                        "<c:ser>"),
+            2);
+}
+
 TEST_F(ChartPartTest, StateAndMotionReportsHaveNoChart) {
   auto parts = report("doors.csv", "Date,Time, Door\n2021-03-01,10:00:00,Opened\n", ticked(""));
   EXPECT_EQ(parts.count("xl/charts/chart1.xml"), 0u);
@@ -252,10 +282,12 @@ TEST_F(ChartPartTest, StateAndMotionReportsHaveNoChart) {
              "Date,Time,Type,Duration(seconds), Angle(degrees)\n01/02/2021,10:00:00,Moved,2.5,10\n",
              ticked(""));
   EXPECT_EQ(parts.count("xl/charts/chart1.xml"), 0u);
-  // The table is on the first sheet; the other two stay empty.
+  // The table is on the first sheet, the second stays empty, the third
+  // holds the summary.
   EXPECT_NE(parts.at("xl/worksheets/sheet1.xml").find("<c "), std::string::npos);
   EXPECT_EQ(parts.at("xl/worksheets/sheet2.xml").find("<c "), std::string::npos);
-  EXPECT_EQ(parts.at("xl/worksheets/sheet3.xml").find("<c "), std::string::npos);
+  EXPECT_NE(parts.at("xl/sharedStrings.xml").find("Сводка по выгрузке"), std::string::npos);
+  EXPECT_NE(parts.at("xl/worksheets/sheet3.xml").find("<c r=\"A1\""), std::string::npos);
 }
 
 // The lifecycle saved the empty workbook before the layout failed; the batch

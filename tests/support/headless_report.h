@@ -17,6 +17,7 @@ struct ReportChoices {
   std::string decimals = "6";
   std::string from;  // "yyyy-mm-dd hh:nn:ss"; empty: the file's span
   std::string to;
+  std::vector<std::string> limits;  // "temperature=-25:-15"
 };
 
 class HeadlessReport {
@@ -40,6 +41,9 @@ class HeadlessReport {
     }
     if (!choices.to.empty()) {
       arguments.insert(arguments.end(), {"--to", choices.to});
+    }
+    for (const std::string& limit : choices.limits) {
+      arguments.insert(arguments.end(), {"--limit", limit});
     }
     arguments.push_back(exportPath);
     cli::Environment environment;

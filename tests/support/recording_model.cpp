@@ -194,9 +194,18 @@ class RAxis final : public xl::Axis, Recorded {
   }
 };
 
+class RBorder final : public xl::Border, Recorded {
+ public:
+  using Recorded::Recorded;
+  void setLineStyle(int value) override { set("LineStyle", show(value)); }
+  void setColor(int value) override { set("Color", show(value)); }
+  void setWeight(int value) override { set("Weight", show(value)); }
+};
+
 class RSeries final : public xl::Series, Recorded {
  public:
   using Recorded::Recorded;
+  xl::BorderPtr Border() override { return std::make_shared<RBorder>(log_, get("Border")); }
   void Delete() override { call("Delete"); }
   void setName(std::string_view value) override { set("Name", show(value)); }
   void setXValues(std::string_view value) override { set("XValues", show(value)); }

@@ -1,0 +1,143 @@
+// What happened in a time window, series by series: how many readings, the
+// lowest and the highest with their times, the means, the mean kinetic
+// temperature of a temperature series, and for each limit the excursions
+// beyond it; for state series (doors) the time spent in each state; for
+// motion events the counts of each type. Times are day counts (the
+// spreadsheet's date-time serials), durations in days.
+#pragma once
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vexa {
+
+struct Reading {
+  double time = 0;
+  double value = 0;
+};
+
+// An optional low and high limit of one series.
+struct Limits {
+  std::optional<double> low;
+  std::optional<double> high;
+  bool empty() const { return !low && !high; }
+  bool operator==(const Limits&) const = default;
+};
+
+// Runs of consecutive readings beyond one limit. A run lasts from its first
+// reading beyond the limit to the first reading back within it, or to the
+// window's end when none comes back.
+struct Excursions {
+  int count = 0;
+  double total = 0;    // days
+  double longest = 0;  // days
+  std::optional<double> firstStart;
+  std::optional<double> longestStart;
+  std::optional<double> share;  // of the window's time; none for a window without length
+};
+
+struct MeasurementStatistics {
+  int readings = 0;
+  double first = 0;  // the earliest and the latest reading's time
+  double last = 0;
+  double minimum = 0;
+  double minimumAt = 0;  // the first reading of that value
+  double maximum = 0;
+  double maximumAt = 0;
+  double mean = 0;                    // of the readings, each counting once
+  double timeWeightedMean = 0;        // each value holding until the next reading
+  std::optional<double> kineticMean;  // temperature series: the mean kinetic temperature
+  std::optional<Excursions> below;    // when a low limit is set
+  std::optional<Excursions> above;    // when a high limit is set
+};
+
+// The statistics of `readings` (any order; equal times keep theirs) in the
+// window [windowStart, windowEnd]. With no reading, only `readings` (0) and
+// the excursions (none) mean anything.
+MeasurementStatistics measure(std::vector<Reading> readings, double windowStart, double windowEnd,
+                              bool temperature, const Limits& limits = {});
+
+// The mean kinetic temperature, in °C, of temperatures in °C (ΔH/R =
+// 10 000 K: ΔH = 83.144 kJ/mol, the usual value for storage); none without
+// readings or with one at or below absolute zero.
+std::optional<double> meanKineticTemperature(const std::vector<double>& celsius);
+
+// The excursions of time-ordered readings beyond a limit (`beyond` tells
+// which readings are beyond it).
+template <class Beyond>
+Excursions excursionsOf(const std::vector<Reading>& ordered, double windowStart, double windowEnd,
+                        Beyond beyond) {
+  Excursions result;
+  bool inRun = false;
+  double start = 0;
+  const auto close = [&](double end) {
+    const double duration = std::max(end - start, 0.0);
+    result.total += duration;
+    if (!result.longestStart || duration > result.longest) {
+      result.longest = duration;
+      result.longestStart = start;
+    }
+    inRun = false;
+  };
+  for (const Reading& reading : ordered) {
+    const bool out = beyond(reading.value);
+    if (out && !inRun) {
+      inRun = true;
+      start = reading.time;
+      ++result.count;
+      if (!result.firstStart) {
+        result.firstStart = start;
+      }
+    } else if (!out && inRun) {
+      close(reading.time);
+    }
+  }
+  if (inRun) {
+    close(ordered.empty() ? windowEnd : std::max(windowEnd, ordered.back().time));
+  }
+  if (windowEnd > windowStart) {
+    result.share = result.total / (windowEnd - windowStart);
+  }
+  return result;
+}
+
+// A state series (door states and the like): readings of state words.
+struct StateReading {
+  double time = 0;
+  std::string state;
+};
+
+// The time a series spent in one state: how many times it entered it, in
+// all and at the longest, and when it first entered it.
+struct StateTime {
+  std::string state;
+  int entries = 0;
+  double total = 0;  // days
+  double longest = 0;
+  double firstStart = 0;
+};
+
+struct StateStatistics {
+  int readings = 0;
+  double first = 0;
+  double last = 0;
+  std::vector<StateTime> states;  // in the order they first appear
+};
+
+// A state lasts from the reading that enters it to the next reading of
+// another state, or to the window's end.
+StateStatistics stateStatistics(std::vector<StateReading> readings, double windowEnd);
+
+// Counts of events by type, in the order the types first appear.
+struct EventCounts {
+  int events = 0;
+  double first = 0;
+  double last = 0;
+  std::vector<std::pair<std::string, int>> byType;
+};
+
+EventCounts countEvents(const std::vector<StateReading>& events);
+
+}  // namespace vexa
