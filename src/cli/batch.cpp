@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <cmath>
 #include <condition_variable>
 #include <cstdlib>
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -284,10 +284,9 @@ bool checkLimits(const Options& options, const Session& session, BatchHost& host
     }
     const bool shown = (key == "temperature" && options.temperature) ||
                        (key == "humidity" && options.humidity) ||
-                       (key == "battery" && options.battery) ||
-                       (key == "light" && options.light);
-    const bool climate = key == "temperature" || key == "humidity" || key == "battery" ||
-                         key == "light";
+                       (key == "battery" && options.battery) || (key == "light" && options.light);
+    const bool climate =
+        key == "temperature" || key == "humidity" || key == "battery" || key == "light";
     if (climate && !shown && session.count != kPairedNumeric && session.count != kPairedState) {
       host.say("Предел ряда «" + key + "» не учтён: этот ряд не выбран в --series.");
     }

@@ -31,9 +31,9 @@ inline constexpr int xlWorkbookNormal = -4143;  // file format
 inline constexpr int xlNoChange = 1;            // access mode
 inline constexpr int xlContinuous = 1;          // border line style
 inline constexpr int xlDash = -4115;
-inline constexpr int xlThin = 2;                // border weight
+inline constexpr int xlThin = 2;  // border weight
 inline constexpr int xlMedium = -4138;
-inline constexpr int xlHAlignCenter = 3;        // horizontal alignment (centred)
+inline constexpr int xlHAlignCenter = 3;  // horizontal alignment (centred)
 
 class Application;
 class Axis;

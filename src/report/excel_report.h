@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "input/datetime.h"
-#include "input/statistics.h"
 #include "input/session.h"
 #include "input/start.h"
+#include "input/statistics.h"
 #include "report/automation.h"
 
 namespace vexa {

@@ -213,9 +213,8 @@ void excursionRows(RowTable& rows, std::size_t s, bool high, double limit, const
   rows.set(side + ": начало самого долгого", FigureKind::DateTime, s, e.longestStart);
   const double windowHours = hoursOf(windowDays);
   rows.set(side + ": доля времени, %", FigureKind::Percent, s,
-           e.share && windowHours > 0
-               ? std::optional<double>(hoursOf(e.total) / windowHours * 100)
-               : std::nullopt);
+           e.share && windowHours > 0 ? std::optional<double>(hoursOf(e.total) / windowHours * 100)
+                                      : std::nullopt);
 }
 
 // The figures of a state, in the words of a door for "Opened" and "Closed".
@@ -278,10 +277,8 @@ ReportSummary summarize(int count, const TextTable& Arr, const Session& session,
                         const ReportControls& controls, double windowStart, double windowEnd,
                         const std::map<std::string, Limits>& limits) {
   ReportSummary summary;
-  summary.exportName =
-      std::string(platform::fileNameOf(controls.OpenDialog1FileName.empty()
-                                           ? controls.Edit1
-                                           : controls.OpenDialog1FileName));
+  summary.exportName = std::string(platform::fileNameOf(
+      controls.OpenDialog1FileName.empty() ? controls.Edit1 : controls.OpenDialog1FileName));
   summary.windowStart = windowStart;
   summary.windowEnd = windowEnd;
   std::vector<SeriesData> data = seriesData(count, Arr, session, controls, true);
@@ -318,8 +315,8 @@ ReportSummary summarize(int count, const TextTable& Arr, const Session& session,
         for (const bool high : {false, true}) {
           const std::optional<double>& value = high ? limit.high : limit.low;
           if (value && charted) {
-            summary.limitLines.push_back({static_cast<int>(s), high, *value,
-                                          limitLabel(high, *value)});
+            summary.limitLines.push_back(
+                {static_cast<int>(s), high, *value, limitLabel(high, *value)});
           }
         }
         break;

@@ -71,10 +71,10 @@ TableBlock tableOf(const vexa::Session& session, int s) {
 // The third sheet's cells, and the decimals each number is shown with.
 void appendSummary(std::string& json, const vexa::Session& session,
                    const vexa::ReportControls& controls, int decimals) {
-  const vexa::SummaryCells cells = vexa::summaryCells(
-      vexa::summarize(session.count, session.Arr, session, controls, session.OsMin1,
-                      session.OsMax1, controls.limits),
-      decimals);
+  const vexa::SummaryCells cells =
+      vexa::summaryCells(vexa::summarize(session.count, session.Arr, session, controls,
+                                         session.OsMin1, session.OsMax1, controls.limits),
+                         decimals);
   json += ",\n \"summary\": [";
   std::string shown = ",\n \"summary_decimals\": [";
   for (int r = 1; r <= cells.texts.rows(); ++r) {

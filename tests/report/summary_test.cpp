@@ -76,18 +76,20 @@ class SummaryTest : public ::testing::Test {
   testing::RecordingReportBuilder builder;
 };
 
-const std::vector<std::string> kFreezer = {
-    "Date/Time,Temperature (C),Moisture (%),Battery (Volts)",
-    "2021-01-01T00:00:00+03:00,-18.0,21.0,2.98", "2021-01-01T01:00:00+03:00,-14.0,21.5,2.98",
-    "2021-01-01T02:00:00+03:00,-12.0,22.0,2.97", "2021-01-01T03:00:00+03:00,-19.0,21.0,2.97",
-    "2021-01-01T04:00:00+03:00,-26.0,21.0,2.97", "2021-01-01T06:00:00+03:00,-18.0,21.0,2.96"};
+const std::vector<std::string> kFreezer = {"Date/Time,Temperature (C),Moisture (%),Battery (Volts)",
+                                           "2021-01-01T00:00:00+03:00,-18.0,21.0,2.98",
+                                           "2021-01-01T01:00:00+03:00,-14.0,21.5,2.98",
+                                           "2021-01-01T02:00:00+03:00,-12.0,22.0,2.97",
+                                           "2021-01-01T03:00:00+03:00,-19.0,21.0,2.97",
+                                           "2021-01-01T04:00:00+03:00,-26.0,21.0,2.97",
+                                           "2021-01-01T06:00:00+03:00,-18.0,21.0,2.96"};
 
 // A two-probe freezer: both temperatures get their mean kinetic
 // temperature, the battery none; the probe's limits count its excursions.
 TEST_F(SummaryTest, TwoProbeFreezerWithLimits) {
-  const ReportSummary s = summaryOf(kFreezer, "tag#2_freezer.csv", "234",
-                                    {{"temperature", {-25.0, -15.0}}}, "2021-01-01 00:00:00",
-                                    "2021-01-01 08:00:00");
+  const ReportSummary s =
+      summaryOf(kFreezer, "tag#2_freezer.csv", "234", {{"temperature", {-25.0, -15.0}}},
+                "2021-01-01 00:00:00", "2021-01-01 08:00:00");
   ASSERT_EQ(s.series.size(), 3u);
   EXPECT_EQ(s.exportName, "tag#2_freezer.csv");
   EXPECT_EQ(s.series[0].name, "Температура зонда (°C)");
@@ -133,18 +135,17 @@ TEST_F(SummaryTest, TwoProbeFreezerWithLimits) {
 // Which series each climate layout reports, under which key, and which are
 // temperatures; a window without readings.
 TEST_F(SummaryTest, SeriesOfTheClimateLayouts) {
-  const ReportSummary temperature =
-      summaryOf({"Date/Time,Temperature(C),Battery(Volts)", "2021-01-01 01:00:00,21.5,3.01"},
-                "t.csv", "234");
+  const ReportSummary temperature = summaryOf(
+      {"Date/Time,Temperature(C),Battery(Volts)", "2021-01-01 01:00:00,21.5,3.01"}, "t.csv", "234");
   ASSERT_EQ(temperature.series.size(), 2u);  // the temperature layout has no humidity
   EXPECT_EQ(temperature.series[0].name, "Температура (ºС)");
   EXPECT_EQ(temperature.series[1].key, "battery");
   EXPECT_TRUE(temperature.series[0].temperature);
 
-  const ReportSummary light = summaryOf(
-      {"Date/Time,Temperature (C),Moisture (%),Brightness (lux), Battery(Volts)",
-       "2021-01-01 01:00:00,21.5,40,120,3.01", "2021-01-01 02:00:00,22.5,41,0,3.00"},
-      "light.csv", "2345");
+  const ReportSummary light =
+      summaryOf({"Date/Time,Temperature (C),Moisture (%),Brightness (lux), Battery(Volts)",
+                 "2021-01-01 01:00:00,21.5,40,120,3.01", "2021-01-01 02:00:00,22.5,41,0,3.00"},
+                "light.csv", "2345");
   ASSERT_EQ(light.series.size(), 4u);
   EXPECT_EQ(light.series[2].key, "light");
   EXPECT_EQ(light.series[2].name, "Освещённость (Лк)");
@@ -165,10 +166,10 @@ TEST_F(SummaryTest, SeriesOfTheClimateLayouts) {
 // headings name and key them; a file named for temperatures gets their
 // mean kinetic temperature. Door states: openings and the time open.
 TEST_F(SummaryTest, PairedColumnsAndDoors) {
-  const ReportSummary boiler = summaryOf(
-      {"Date,Time, Подача,Time, Обратка", "2021-01-01,01:00:00,70.5,01:30:00,50",
-       "2021-01-01,02:00:00,71.5,,", "2021-01-01,03:00:00,69.5,03:30:00,52"},
-      "boiler_temper.csv", "", {{"Обратка", {std::nullopt, 51.0}}});
+  const ReportSummary boiler =
+      summaryOf({"Date,Time, Подача,Time, Обратка", "2021-01-01,01:00:00,70.5,01:30:00,50",
+                 "2021-01-01,02:00:00,71.5,,", "2021-01-01,03:00:00,69.5,03:30:00,52"},
+                "boiler_temper.csv", "", {{"Обратка", {std::nullopt, 51.0}}});
   ASSERT_EQ(boiler.series.size(), 2u);
   EXPECT_EQ(boiler.series[0].name, "Подача");
   EXPECT_EQ(boiler.series[1].key, "Обратка");
@@ -180,10 +181,10 @@ TEST_F(SummaryTest, PairedColumnsAndDoors) {
   ASSERT_EQ(boiler.limitLines.size(), 1u);
   EXPECT_EQ(boiler.limitLines[0].label, "Верхний предел: 51");
 
-  const ReportSummary doors = summaryOf(
-      {"Date,Time, Дверь", "2021-01-01,01:00:00,Opened", "2021-01-01,01:10:00,Closed",
-       "2021-01-01,05:00:00,Opened", "2021-01-01,06:00:00,Closed"},
-      "doors.csv", "");
+  const ReportSummary doors =
+      summaryOf({"Date,Time, Дверь", "2021-01-01,01:00:00,Opened", "2021-01-01,01:10:00,Closed",
+                 "2021-01-01,05:00:00,Opened", "2021-01-01,06:00:00,Closed"},
+                "doors.csv", "");
   ASSERT_EQ(doors.series.size(), 1u);
   EXPECT_EQ(doors.series[0].kind, SummarySeries::Kind::States);
   EXPECT_EQ(figure(doors, "Открываний", 0), 2);
@@ -194,11 +195,11 @@ TEST_F(SummaryTest, PairedColumnsAndDoors) {
 }
 
 TEST_F(SummaryTest, MotionEventsAreCountedByType) {
-  const ReportSummary events = summaryOf(
-      {"Date,Time,Type,Duration(seconds), Angle(degrees)", "01/01/2021,10:00:00,Armed,0,0",
-       "01/01/2021,10:05:00,Moved,2.5,10", "01/01/2021,10:07:00,Moved,1.5,12",
-       "01/01/2021,11:00:00,Disarmed,0,0"},
-      "events.csv", "");
+  const ReportSummary events =
+      summaryOf({"Date,Time,Type,Duration(seconds), Angle(degrees)",
+                 "01/01/2021,10:00:00,Armed,0,0", "01/01/2021,10:05:00,Moved,2.5,10",
+                 "01/01/2021,10:07:00,Moved,1.5,12", "01/01/2021,11:00:00,Disarmed,0,0"},
+                "events.csv", "");
   ASSERT_EQ(events.series.size(), 1u);
   EXPECT_EQ(figure(events, "Событий", 0), 4);
   EXPECT_EQ(figure(events, "«Сдвиг»", 0), 2);

@@ -268,10 +268,10 @@ TEST_F(ChartPartTest, LimitLinesAndTheSummarySheet) {
   EXPECT_NE(parts.at("xl/sharedStrings.xml").find("Выше верхнего предела: выходов"),
             std::string::npos);
   // Without limits the chart holds the table's series only.
-  EXPECT_EQ(occurrences(report("light.csv", climateLight(30), ticked("23"))
-                            .at("xl/charts/chart1.xml"),
-                        "<c:ser>"),
-            2);
+  EXPECT_EQ(
+      occurrences(report("light.csv", climateLight(30), ticked("23")).at("xl/charts/chart1.xml"),
+                  "<c:ser>"),
+      2);
 }
 
 TEST_F(ChartPartTest, StateAndMotionReportsHaveNoChart) {
