@@ -33,6 +33,8 @@ class PreviewChart final : public QWidget, private form::TextMeasure {
   const std::vector<SeriesPlace>& places() const { return plot_.places(); }
   std::pair<double, double> band() const { return plot_.band(); }
   void setBand(double start, double end);
+  const std::vector<Limits>& limits() const { return plot_.limits(); }
+  const std::vector<std::string>& statistics() const { return plot_.statistics(); }
 
   // Where a time stands in the widget, and the time at a point of it.
   qreal xOf(double time) const { return plot_.xOf(time); }

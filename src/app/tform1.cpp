@@ -161,6 +161,15 @@ void TForm1::createControls() {
   Preview->hide();
   PreviewToggle = make<QCheckBox>(this, "PreviewToggle");
   PreviewToggle->setToolTip(QStringLiteral("Показать или скрыть график под формой (Ctrl+G)"));
+  LimitLabel = make<QLabel>(this, "LimitLabel");
+  LimitSeries = make<QComboBox>(this, "LimitSeries");
+  LimitLowLabel = make<QLabel>(this, "LimitLowLabel");
+  LimitLow = make<QLineEdit>(this, "LimitLow");
+  LimitHighLabel = make<QLabel>(this, "LimitHighLabel");
+  LimitHigh = make<QLineEdit>(this, "LimitHigh");
+  LimitSeries->setToolTip(QStringLiteral("Ряд, пределы которого задаются"));
+  LimitLow->setToolTip(QStringLiteral("Нижний предел: число, пусто — без предела"));
+  LimitHigh->setToolTip(QStringLiteral("Верхний предел: число, пусто — без предела"));
   previewAction_ = new QAction(QStringLiteral("Показывать график"), this);
   previewAction_->setCheckable(true);
   previewAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
@@ -184,6 +193,14 @@ void TForm1::connectControls() {
           unlessRendering([&form](const QString& text) { form.setPathText(toStdString(text)); }));
   connect(ComboBox1, &QComboBox::currentIndexChanged, this,
           unlessRendering([&form](int index) { form.setComboIndex(index); }));
+  connect(LimitSeries, &QComboBox::currentIndexChanged, this,
+          unlessRendering([&form](int index) { form.setLimitSeries(index); }));
+  connect(LimitLow, &QLineEdit::textChanged, this, unlessRendering([&form](const QString& text) {
+            form.setLimitText(ControlId::LimitLow, toStdString(text));
+          }));
+  connect(LimitHigh, &QLineEdit::textChanged, this, unlessRendering([&form](const QString& text) {
+            form.setLimitText(ControlId::LimitHigh, toStdString(text));
+          }));
   const std::pair<QCheckBox*, ControlId> boxes[] = {
       {CheckBox1, ControlId::CheckBox1}, {CheckBox2, ControlId::CheckBox2},
       {CheckBox3, ControlId::CheckBox3}, {CheckBox4, ControlId::CheckBox4},
@@ -221,10 +238,11 @@ void TForm1::setTabOrder() {
 
 QWidget* TForm1::widgetOf(ControlId id) const {
   QWidget* const widgets[form::kControlCount] = {
-      Edit1,           Button1,         Button2,   Label1,          ComboBox1,
-      CheckBox1,       Button3,         GroupBox1, CheckBox2,       CheckBox3,
-      CheckBox4,       CheckBox5,       CheckBox6, DateTimePicker1, DateTimePicker2,
-      DateTimePicker3, DateTimePicker4, CheckBox7, ProgressBar2,    PreviewToggle};
+      Edit1,          Button1,         Button2,         Label1,          ComboBox1,       CheckBox1,
+      Button3,        GroupBox1,       CheckBox2,       CheckBox3,       CheckBox4,       CheckBox5,
+      CheckBox6,      DateTimePicker1, DateTimePicker2, DateTimePicker3, DateTimePicker4, CheckBox7,
+      ProgressBar2,   PreviewToggle,   LimitLabel,      LimitSeries,     LimitLowLabel,   LimitLow,
+      LimitHighLabel, LimitHigh};
   return widgets[static_cast<std::size_t>(id)];
 }
 
@@ -252,6 +270,22 @@ void TForm1::showState(const form::FormState& state) {
       if (edit->text() != caption) {
         edit->setText(caption);
       }
+      edit->setPlaceholderText(toQString(control.hint));
+    }
+    if (id == ControlId::LimitSeries) {
+      QStringList items;
+      for (const std::string& item : control.items) {
+        items << toQString(item);
+      }
+      QStringList shown;
+      for (int k = 0; k < LimitSeries->count(); ++k) {
+        shown << LimitSeries->itemText(k);
+      }
+      if (shown != items) {
+        LimitSeries->clear();
+        LimitSeries->addItems(items);
+      }
+      LimitSeries->setCurrentIndex(control.selected);
     }
     widget->setEnabled(control.enabled);
     if (widget->isVisibleTo(this) != control.visible) {
@@ -290,8 +324,9 @@ void TForm1::applyWindowSize(const form::FormState& state) {
   if (height() != wanted || width() < layout::kClientWidth) {
     resize(std::max(width(), layout::kClientWidth), wanted);
   }
-  Preview->setGeometry(layout::kPreviewMargin, designed, width() - 2 * layout::kPreviewMargin,
-                       height() - designed - layout::kPreviewMargin);
+  const int top = state.previewTop();
+  Preview->setGeometry(layout::kPreviewMargin, top, width() - 2 * layout::kPreviewMargin,
+                       height() - top - layout::kPreviewMargin);
   Preview->show();
 }
 
@@ -302,8 +337,9 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     return;
   }
   const int designed = state.designedClientHeight();
-  Preview->setGeometry(layout::kPreviewMargin, designed, width() - 2 * layout::kPreviewMargin,
-                       height() - designed - layout::kPreviewMargin);
+  const int top = state.previewTop();
+  Preview->setGeometry(layout::kPreviewMargin, top, width() - 2 * layout::kPreviewMargin,
+                       height() - top - layout::kPreviewMargin);
   presenter_->setPreviewHeight(height() - designed);
 }
 

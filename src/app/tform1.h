@@ -100,6 +100,13 @@ class TForm1 final : public QWidget, private form::MainFormView {
   QProgressBar* ProgressBar2;
   PreviewChart* Preview;
   QCheckBox* PreviewToggle;
+  // The row of limits above the preview.
+  QLabel* LimitLabel;
+  QComboBox* LimitSeries;
+  QLabel* LimitLowLabel;
+  QLineEdit* LimitLow;
+  QLabel* LimitHighLabel;
+  QLineEdit* LimitHigh;
 
  private:
   class Dialogs;

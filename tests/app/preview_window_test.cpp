@@ -6,8 +6,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDropEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -115,6 +117,37 @@ TEST_F(PreviewWindowTest, TickingAndUntickingShowsAndHidesSeries) {
   EXPECT_EQ(form.Preview->places()[2], (SeriesPlace{true, 1, false}));
   EXPECT_GT(form.Preview->drawnPoints(), 0);
   EXPECT_LE(form.Preview->drawnPoints(), 4 * form.Preview->width());
+}
+
+// The row of limits over the preview: what is typed reaches the preview's
+// lines and statistics, and comes back with the next window.
+TEST_F(PreviewWindowTest, LimitsRowSetsThePreviewsLimits) {
+  ASSERT_TRUE(form.LimitSeries->isVisible());
+  EXPECT_EQ(form.LimitLabel->text(), "Пределы:");
+  EXPECT_EQ(form.LimitSeries->count(), 2);  // temperature and humidity, as ticked
+  EXPECT_EQ(form.LimitSeries->itemText(1), "Влажность (%)");
+  EXPECT_EQ(form.LimitLow->placeholderText(), "нижний");
+  EXPECT_GT(form.Preview->geometry().top(), form.LimitSeries->geometry().bottom());  // above it
+
+  form.LimitSeries->setCurrentIndex(1);
+  form.LimitHigh->setText("46,5");
+  EXPECT_EQ(form.Preview->limits()[1], (Limits{std::nullopt, 46.5}));
+  EXPECT_EQ(form.Preview->limits()[0], Limits());
+  ASSERT_EQ(form.Preview->statistics().size(), 2u);
+  EXPECT_NE(form.Preview->statistics()[1].find("выше 46,5: "), std::string::npos)
+      << form.Preview->statistics()[1];
+  // Ticking the battery offers it too, the chosen series stays chosen.
+  form.CheckBox4->setChecked(true);
+  EXPECT_EQ(form.LimitSeries->count(), 3);
+  EXPECT_EQ(form.LimitSeries->currentIndex(), 1);
+  EXPECT_EQ(form.LimitHigh->text(), "46,5");
+
+  testing::ScriptedDialogs otherDialogs;
+  TForm1 next(otherDialogs);
+  next.useSettings(settings);
+  next.setPreviewShown(true);
+  next.openFile(QString::fromStdString(exampleClimate()));
+  EXPECT_EQ(next.Preview->limits()[1], (Limits{std::nullopt, 46.5}));
 }
 
 // Hidden, the window is the designed one; the state outlives the window.

@@ -69,5 +69,30 @@ TEST_F(ReportWindowTest, UnwritableTargetEndsInAnErrorAndLeavesNothing) {
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "tag-070121_153045.xlsx"));
 }
 
+// Limits typed in the window reach the workbook: the summary on the third
+// sheet counts the excursion, the chart draws the limit as a dashed line.
+TEST_F(ReportWindowTest, LimitsTypedInTheWindowReachTheWorkbook) {
+  form.CheckBox1->setChecked(false);
+  form.setPreviewShown(true);
+  open("tag.csv", kClimateText);
+  ASSERT_TRUE(form.LimitHigh->isVisible());
+  form.LimitHigh->setText("22");
+  form.Button2->click();
+  EXPECT_EQ(lastMessage(), QString("Файл сохранен."));
+  const auto parts = testing::readPackage((dir.path() / "tag-070121_153045.xlsx").string());
+  EXPECT_EQ(testing::occurrences(parts.at("xl/charts/chart1.xml"), "<a:prstDash val=\"dash\"/>"),
+            1);
+  EXPECT_NE(parts.at("xl/sharedStrings.xml").find("Верхний предел: 22"), std::string::npos);
+  EXPECT_NE(parts.at("xl/sharedStrings.xml").find("Выше верхнего предела: выходов"),
+            std::string::npos);
+
+  // A limit that is no number stops Start with a message and saves nothing.
+  form.LimitHigh->setText("22 градуса");
+  form.Button2->click();
+  EXPECT_EQ(lastMessage().toStdString(),
+            "Верхний предел «22 градуса» ряда «Температура (ºС)» — не число.");
+  EXPECT_TRUE(form.Button2->isEnabled());
+}
+
 }  // namespace
 }  // namespace vexa

@@ -2,10 +2,13 @@
 // screenshots in docs/ and a quick look at a layout without a display.
 //   window_snapshot EXPORT.csv OUT.png [--about ABOUT.png]
 //                   [--window "YYYY-MM-DD HH:MM:SS" "YYYY-MM-DD HH:MM:SS"]
-// --window chooses that time window in the pickers, drawn as the preview's band.
+//                   [--limits LOW HIGH]
+// --window chooses that time window in the pickers, drawn as the preview's
+// band; --limits sets the limits of the first series of the row of limits.
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimeEdit>
@@ -48,6 +51,9 @@ int main(int argc, char** argv) {
       form.DateTimePicker2->setTime(QTime(from.hour, from.minute, from.second));
       form.DateTimePicker3->setDate(QDate(to.year, to.month, to.day));
       form.DateTimePicker4->setTime(QTime(to.hour, to.minute, to.second));
+    } else if (std::strcmp(argv[i], "--limits") == 0 && i + 2 < argc) {
+      form.LimitLow->setText(QString::fromLocal8Bit(argv[++i]));
+      form.LimitHigh->setText(QString::fromLocal8Bit(argv[++i]));
     }
   }
   QApplication::processEvents();

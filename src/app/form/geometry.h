@@ -72,6 +72,15 @@ inline constexpr int kProgressClimateLightTop = 155;
 // runs).
 inline constexpr Rect PreviewToggle{8, 132, 80, 17};
 inline constexpr int kPreviewMargin = 8;
+// The row of limits at the top of the preview's area, in it: the series,
+// its low and its high limit.
+inline constexpr int kLimitsRowHeight = 27;
+inline constexpr Rect LimitLabel{8, 5, 52, 13};  // tops from the preview's area
+inline constexpr Rect LimitSeries{62, 2, 170, 21};
+inline constexpr Rect LimitLowLabel{240, 5, 16, 13};
+inline constexpr Rect LimitLow{258, 2, 68, 21};
+inline constexpr Rect LimitHighLabel{334, 5, 16, 13};
+inline constexpr Rect LimitHigh{352, 2, 68, 21};
 inline constexpr int kPreviewMinimumHeight = 140;
 inline constexpr int kPreviewDefaultHeight = 260;
 

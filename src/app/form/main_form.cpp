@@ -1,13 +1,17 @@
 #include "app/form/main_form.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <stdexcept>
 
 #include "input/formats.h"
 #include "input/messages.h"
 #include "input/preview.h"
+#include "input/text.h"
 #include "platform/files.h"
+#include "report/summary.h"
 
 namespace vexa::form {
 
@@ -84,10 +88,23 @@ MainForm::MainForm(FormDialogs& dialogs, MainFormView& view) : dialogs_(dialogs)
       {ControlId::CheckBox7, layout::CheckBox7, "Логарифмическая шкала", false, true, false},
       {ControlId::ProgressBar2, layout::ProgressBar2, "", false, true, false},
       {ControlId::PreviewToggle, layout::PreviewToggle, "График", false, true, true},
+      // The row of limits; its tops are set under the form when it shows.
+      {ControlId::LimitLabel, layout::LimitLabel, "Пределы:", false, true, false},
+      {ControlId::LimitSeries, layout::LimitSeries, "", false, true, false},
+      {ControlId::LimitLowLabel, layout::LimitLowLabel, "от", false, true, false},
+      {ControlId::LimitLow, layout::LimitLow, "", false, true, false},
+      {ControlId::LimitHighLabel, layout::LimitHighLabel, "до", false, true, false},
+      {ControlId::LimitHigh, layout::LimitHigh, "", false, true, false},
   };
   for (const Designed& d : designed) {
-    state_[d.id] = {d.geometry, d.caption, d.visible, d.enabled, d.checked};
+    state_[d.id].geometry = d.geometry;
+    state_[d.id].caption = d.caption;
+    state_[d.id].visible = d.visible;
+    state_[d.id].enabled = d.enabled;
+    state_[d.id].checked = d.checked;
   }
+  state_[ControlId::LimitLow].hint = "нижний";
+  state_[ControlId::LimitHigh].hint = "верхний";
   state_[ControlId::ComboBox1].caption = "6";
   OpenDialog1.Title = "Выбор файла";
   OpenDialog1.Filter = "Vexa|*.csv";
@@ -111,6 +128,201 @@ void MainForm::updatePreviewInView() {
     toggle.geometry.top = toggleTop_;
   }
   toggle.checked = state_.previewShown;
+  // The row of limits stands at the top of the preview's area.
+  const bool limitsShown = state_.previewInView && !limitKeys_.empty();
+  const struct {
+    ControlId id;
+    Rect designed;
+  } row[] = {{ControlId::LimitLabel, layout::LimitLabel},
+             {ControlId::LimitSeries, layout::LimitSeries},
+             {ControlId::LimitLowLabel, layout::LimitLowLabel},
+             {ControlId::LimitLow, layout::LimitLow},
+             {ControlId::LimitHighLabel, layout::LimitHighLabel},
+             {ControlId::LimitHigh, layout::LimitHigh}};
+  for (const auto& [id, designed] : row) {
+    control(id).visible = limitsShown;
+    control(id).geometry = designed;
+    control(id).geometry.top = state_.designedClientHeight() + designed.top;
+  }
+}
+
+namespace {
+
+// The limitable series of a layout's preview: the key each goes by (the
+// batch program's names for the climate family, the heading of a paired
+// column), the box that adds it (0: always there).
+std::string keyOfBox(int box) {
+  switch (box) {
+    case 2:
+      return "temperature";
+    case 3:
+      return "humidity";
+    case 4:
+      return "battery";
+    case 5:
+      return "light";
+    default:
+      return {};
+  }
+}
+
+std::string trimmedText(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  const auto last = text.find_last_not_of(' ');
+  return first == std::string_view::npos ? std::string()
+                                         : std::string(text.substr(first, last - first + 1));
+}
+
+std::string keyOf(const PreviewSeries& series) {
+  return series.box != 0 ? keyOfBox(series.box) : trimmedText(decimalComma(series.name));
+}
+
+// A limit as typed: a decimal point or comma, a typographic minus too;
+// empty: none; nullopt inside nullopt: no number.
+std::optional<std::optional<double>> limitOf(const std::string& text) {
+  std::string ascii = trimmedText(replaceAll(text, "\u2212", "-"));
+  if (ascii.empty()) {
+    return std::optional<double>();
+  }
+  std::replace(ascii.begin(), ascii.end(), ',', '.');
+  double value = 0;
+  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (error != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return std::optional<double>(value);
+}
+
+}  // namespace
+
+std::string MainForm::limitKey(const std::string& series, bool high) const {
+  return "limits/" + std::to_string(session.count) + "/" + series + (high ? "/high" : "/low");
+}
+
+void MainForm::updateLimitsRow() {
+  ControlState& list = control(ControlId::LimitSeries);
+  const std::string chosen =
+      list.selected >= 0 && list.selected < static_cast<int>(limitKeys_.size())
+          ? limitKeys_[static_cast<std::size_t>(list.selected)]
+          : std::string();
+  limitKeys_.clear();
+  list.items.clear();
+  const PreviewData& data = preview_.data();
+  const bool measured = data.count == kClimate || data.count == kTemperature ||
+                        data.count == kClimateLight || data.count == kPairedNumeric;
+  for (std::size_t i = 0; measured && i < data.series.size(); ++i) {
+    const PreviewSeries& series = data.series[i];
+    if (series.box != 0 &&
+        !control(static_cast<ControlId>(static_cast<int>(ControlId::CheckBox2) + series.box - 2))
+             .checked) {
+      continue;  // the report shows only the ticked series
+    }
+    limitKeys_.push_back(keyOf(series));
+    list.items.push_back(trimmedText(series.name));
+  }
+  const auto found = std::find(limitKeys_.begin(), limitKeys_.end(), chosen);
+  list.selected = limitKeys_.empty()          ? -1
+                  : found != limitKeys_.end() ? static_cast<int>(found - limitKeys_.begin())
+                                              : 0;
+  showLimitTexts();
+}
+
+void MainForm::showLimitTexts() {
+  const ControlState& list = control(ControlId::LimitSeries);
+  const std::string key =
+      list.selected >= 0 ? limitKeys_[static_cast<std::size_t>(list.selected)] : std::string();
+  const auto found = limits_.find(key);
+  for (const bool high : {false, true}) {
+    const auto bad = badLimits_.find(limitKey(key, high));
+    std::string text;
+    if (bad != badLimits_.end()) {
+      text = bad->second;
+    } else if (found != limits_.end()) {
+      const std::optional<double>& value = high ? found->second.high : found->second.low;
+      text = value ? previewNumber(*value) : std::string();
+    }
+    control(high ? ControlId::LimitHigh : ControlId::LimitLow).caption = text;
+  }
+}
+
+void MainForm::setLimitSeries(int index) {
+  ControlState& list = control(ControlId::LimitSeries);
+  if (index < 0 || index >= static_cast<int>(limitKeys_.size()) || index == list.selected) {
+    return;
+  }
+  list.selected = index;
+  showLimitTexts();
+  changed();
+}
+
+void MainForm::setLimitText(ControlId edit, const std::string& text) {
+  const ControlState& list = control(ControlId::LimitSeries);
+  if (list.selected < 0 || (edit != ControlId::LimitLow && edit != ControlId::LimitHigh)) {
+    return;
+  }
+  const bool high = edit == ControlId::LimitHigh;
+  const std::string key = limitKeys_[static_cast<std::size_t>(list.selected)];
+  control(edit).caption = text;
+  const auto value = limitOf(text);
+  if (!value) {
+    badLimits_[limitKey(key, high)] = text;
+  } else {
+    badLimits_.erase(limitKey(key, high));
+    Limits& limits = limits_[key];
+    (high ? limits.high : limits.low) = *value;
+    if (limits.empty()) {
+      limits_.erase(key);
+    }
+    remember(limitKey(key, high), *value ? previewNumber(**value) : std::string());
+  }
+  updatePreviewLimits();
+  changed();
+}
+
+void MainForm::loadLimits() {
+  limits_.clear();
+  badLimits_.clear();
+  if (settings_ == nullptr) {
+    return;
+  }
+  for (const SummarySeries& series : seriesOffered(session.count, session)) {
+    for (const bool high : {false, true}) {
+      const auto stored = settings_->value(limitKey(series.key, high));
+      const auto value = stored ? limitOf(*stored) : std::nullopt;
+      if (value && *value) {
+        (high ? limits_[series.key].high : limits_[series.key].low) = **value;
+      }
+    }
+  }
+}
+
+void MainForm::updatePreviewLimits() {
+  std::vector<Limits> perSeries;
+  for (const PreviewSeries& series : preview_.data().series) {
+    const auto found = limits_.find(keyOf(series));
+    perSeries.push_back(found == limits_.end() ? Limits() : found->second);
+  }
+  preview_.setLimits(std::move(perSeries));
+  view_.previewChanged();
+}
+
+void MainForm::checkLimits() const {
+  const ControlState& list = state_[ControlId::LimitSeries];
+  for (std::size_t i = 0; i < limitKeys_.size(); ++i) {
+    const std::string& name = list.items[i];
+    for (const bool high : {false, true}) {
+      const auto bad = badLimits_.find(limitKey(limitKeys_[i], high));
+      if (bad != badLimits_.end()) {
+        throw StopWithMessage(std::string(high ? "Верхний" : "Нижний") + " предел «" + bad->second +
+                              "» ряда «" + name + "» — не число.");
+      }
+    }
+    const auto found = limits_.find(limitKeys_[i]);
+    if (found != limits_.end() && found->second.low && found->second.high &&
+        *found->second.low > *found->second.high) {
+      throw StopWithMessage("Нижний предел ряда «" + name + "» выше верхнего.");
+    }
+  }
 }
 
 void MainForm::remember(const std::string& key, const std::string& value) {
@@ -146,6 +358,7 @@ void MainForm::setChecked(ControlId box, bool checked) {
   control(box).checked = checked;
   if (inGroup(box) || box == ControlId::CheckBox7) {
     updatePreviewPlaces();  // a series shown or hidden, or an axis's scale
+    updateLimitsRow();
   }
   changed();
 }
@@ -223,8 +436,11 @@ void MainForm::setPickers(double start, double end) {
 
 void MainForm::showPreviewOfSession() {
   preview_.setData(previewOf(session));
+  loadLimits();
   updatePreviewPlaces();
   updatePreviewBand();
+  updateLimitsRow();
+  updatePreviewLimits();
   view_.previewChanged();
   changed();
 }
@@ -271,6 +487,9 @@ void MainForm::showPickers(bool shown) {
 void MainForm::resetForOpen() {
   // Nothing of the previous export stays in view.
   preview_.clear();
+  limitKeys_.clear();
+  control(ControlId::LimitSeries).items.clear();
+  control(ControlId::LimitSeries).selected = -1;
   view_.previewChanged();
   toggleTop_ = -1;
   session.ref = "all";
@@ -429,6 +648,7 @@ void MainForm::Button2Click() {
   }
   StartChoices choices = startChoices();
   try {
+    checkLimits();
     runStart(session, choices, *this, *reportBuilder_);
   } catch (const StopWithMessage& stop) {
     // A refused interval or no ticked series ends the run normally; any other
@@ -494,6 +714,7 @@ ReportControls MainForm::controls() {
   c.CheckBox7 = state_[ControlId::CheckBox7].checked;
   c.CheckBox5Caption = state_[ControlId::CheckBox5].caption;
   c.OpenDialog1FileName = OpenDialog1.FileName;
+  c.limits = limits_;
   return c;
 }
 

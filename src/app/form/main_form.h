@@ -8,6 +8,7 @@
 #include <array>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "input/open_export.h"
 #include "input/session.h"
 #include "input/start.h"
+#include "input/statistics.h"
 #include "report/excel_report.h"
 
 namespace vexa::form {
@@ -45,8 +47,15 @@ enum class ControlId {
   CheckBox7,
   ProgressBar2,
   PreviewToggle,
+  // The row of limits above the preview: the series, its low and high limit.
+  LimitLabel,
+  LimitSeries,
+  LimitLowLabel,
+  LimitLow,
+  LimitHighLabel,
+  LimitHigh,
 };
-inline constexpr int kControlCount = 20;
+inline constexpr int kControlCount = 26;
 
 // The designer name of a control ("CheckBox2").
 const char* nameOf(ControlId id);
@@ -68,7 +77,10 @@ struct ControlState {
   std::string caption;  // the text shown (the path box's text for Edit1)
   bool visible = true;
   bool enabled = true;
-  bool checked = false;  // check boxes
+  bool checked = false;            // check boxes
+  std::string hint;                // what an empty text box asks for
+  std::vector<std::string> items;  // a list's items (LimitSeries)
+  int selected = -1;               // the list's item chosen
   bool operator==(const ControlState&) const = default;
 };
 
@@ -92,6 +104,12 @@ struct FormState {
 
   // The designed window's client height.
   int designedClientHeight() const { return outerHeight - layout::kFrameHeight; }
+  // Where the preview's plot begins: under the form, and under the row of
+  // limits when that is in view.
+  int previewTop() const {
+    return designedClientHeight() +
+           ((*this)[ControlId::LimitSeries].visible ? layout::kLimitsRowHeight : 0);
+  }
 };
 
 // The items of ComboBox1.
@@ -149,9 +167,11 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   void setPathText(const std::string& text);  // typed into Edit1
   void setChecked(ControlId box, bool checked);
   void setComboIndex(int index);
-  void setPicker(int picker, const CivilDateTime& value);  // 0..3: DateTimePicker1..4
-  void setPreviewShown(bool shown);                        // the switch, the menu, Ctrl+G
-  void setPreviewHeight(int height);                       // the window was made taller
+  void setPicker(int picker, const CivilDateTime& value);      // 0..3: DateTimePicker1..4
+  void setPreviewShown(bool shown);                            // the switch, the menu, Ctrl+G
+  void setPreviewHeight(int height);                           // the window was made taller
+  void setLimitSeries(int index);                              // LimitSeries' item
+  void setLimitText(ControlId edit, const std::string& text);  // LimitLow or LimitHigh
   // The mouse on the preview.
   void previewPress(double x, double y);
   void previewMove(double x);
@@ -183,6 +203,8 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   StartChoices startChoices() const;
   // Whether a dropped file is one the window takes (a .csv export).
   static bool acceptsDrop(const std::string& path);
+  // The limits set for the open export's layout, by series key.
+  const std::map<std::string, Limits>& limits() const { return limits_; }
 
  private:
   ControlState& control(ControlId id) { return state_[id]; }
@@ -199,6 +221,16 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   void updatePreviewBand();
   void updatePreviewInView();
   void remember(const std::string& key, const std::string& value);
+  // The limits row: the series it offers (the ticked ones the layout can
+  // limit), the texts of the chosen one, the limits on the preview.
+  void updateLimitsRow();
+  void showLimitTexts();
+  void updatePreviewLimits();
+  void loadLimits();
+  std::string limitKey(const std::string& series, bool high) const;
+  // A limit typed that is no number, or a low limit above the high one,
+  // stops Start with a message.
+  void checkLimits() const;
 
   // OpenObserver
   void thinningWarning(const std::string& text) override;
@@ -225,8 +257,11 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   std::vector<AutomationComponents> automationComponents_;
   std::unique_ptr<ExcelReport> excelReport_;
   SettingsStore* settings_ = nullptr;
-  int shownProgress_ = 0;  // the last position painted
-  int toggleTop_ = -1;     // where the layout has room for PreviewToggle; -1: none
+  int shownProgress_ = 0;                 // the last position painted
+  int toggleTop_ = -1;                    // where the layout has room for PreviewToggle; -1: none
+  std::map<std::string, Limits> limits_;  // by series key, for the open layout
+  std::vector<std::string> limitKeys_;    // LimitSeries' items' keys
+  std::map<std::string, std::string> badLimits_;  // a limit typed that is no number
 };
 
 }  // namespace vexa::form

@@ -7,6 +7,7 @@
 
 #include "input/datetime.h"
 #include "input/formats.h"
+#include "input/statistics.h"
 #include "input/text.h"
 #include "spreadsheet/chart_writer.h"
 
@@ -43,6 +44,8 @@ const Colour kGrid{226, 226, 226};
 const Colour kFrame{160, 160, 160};
 const Colour kWhite{255, 255, 255};
 const Colour kReadoutBack{255, 255, 255, 230};
+const Colour kHighLimit{192, 0, 0};  // as the report's chart draws the limits
+const Colour kLowLimit{0, 112, 192};
 
 // The font's measures before a view gives its own: about Tahoma 8 pt.
 class PlainMeasure final : public TextMeasure {
@@ -178,10 +181,12 @@ void PreviewPlot::setData(PreviewData data) {
     }
   }
   places_.assign(data_.series.size(), SeriesPlace{true, 1, false});
+  limits_.assign(data_.series.size(), Limits());
   band_ = {data_.first, data_.last};
   readoutShown_ = false;
   dragging_ = false;
   arrange();
+  summarize();
   layOut();
   thin();
   changed();
@@ -202,6 +207,7 @@ void PreviewPlot::setPlaces(std::vector<SeriesPlace> places) {
   }
   places_ = std::move(places);
   arrange();
+  summarize();
   layOut();
   if (!samePoints) {
     thin();
@@ -211,6 +217,125 @@ void PreviewPlot::setPlaces(std::vector<SeriesPlace> places) {
 
 void PreviewPlot::setBand(double start, double end) {
   band_ = {std::min(start, end), std::max(start, end)};
+  const std::size_t lines = statisticsLines_.size();
+  summarize();
+  wrapStatistics();
+  if (statisticsLines_.size() != lines) {
+    layOut();  // the statistics take more or fewer lines
+    changed();
+  }
+}
+
+void PreviewPlot::wrapStatistics() {
+  // Each series' line broken between its figures where it is wider than
+  // the preview; what follows is indented.
+  statisticsLines_.clear();
+  const double room = std::max(width_ - plot_.left - 4, 100.0);
+  for (const std::string& text : statistics_) {
+    std::string line;
+    std::size_t from = 0;
+    while (from < text.size()) {
+      const std::size_t separator = text.find(" · ", from);
+      const std::size_t end = separator == std::string::npos ? text.size() : separator;
+      const std::string piece = text.substr(from, end - from);
+      const std::string joined = line.empty() ? piece : line + " · " + piece;
+      if (!line.empty() && measure_->textWidth(joined) > room) {
+        statisticsLines_.push_back(line);
+        line = "    " + piece;
+      } else {
+        line = joined;
+      }
+      from = separator == std::string::npos ? text.size() : separator + 3;
+    }
+    statisticsLines_.push_back(line);
+  }
+}
+
+void PreviewPlot::setLimits(std::vector<Limits> limits) {
+  if (limits.size() != data_.series.size() || limits == limits_) {
+    return;
+  }
+  limits_ = std::move(limits);
+  arrange();
+  summarize();
+  layOut();
+  changed();
+}
+
+namespace {
+
+// Hours as the window writes them: "1,25 ч".
+std::string hoursText(double days) {
+  return previewNumber(std::round(days * 86400) / 3600) + " ч";
+}
+
+std::string timesText(int count) {
+  const int tens = count % 100;
+  const int last = count % 10;
+  const char* word = tens >= 11 && tens <= 14 ? "раз" : last >= 2 && last <= 4 ? "раза" : "раз";
+  return std::to_string(count) + " " + word;
+}
+
+}  // namespace
+
+void PreviewPlot::summarize() {
+  statistics_.clear();
+  for (std::size_t i = 0; i < data_.series.size(); ++i) {
+    const PreviewSeries& series = data_.series[i];
+    if (!places_[i].shown) {
+      continue;
+    }
+    // The series' readings in the band (its times are in order).
+    const auto from = std::lower_bound(series.time.begin(), series.time.end(), band_.first);
+    const auto to = std::upper_bound(series.time.begin(), series.time.end(), band_.second);
+    const auto begin = static_cast<std::size_t>(from - series.time.begin());
+    const auto end = static_cast<std::size_t>(to - series.time.begin());
+    std::string line = trimmed(series.name) + ": ";
+    if (series.states) {
+      std::vector<StateReading> states;
+      for (std::size_t k = begin; k < end; ++k) {
+        const auto level = static_cast<std::size_t>(series.value[k]);
+        states.push_back({series.time[k], level < data_.levels.size() ? data_.levels[level] : ""});
+      }
+      if (data_.count == kMotionEvents) {
+        const EventCounts counts = countEvents(states);
+        line += "событий " + std::to_string(counts.events);
+        for (const auto& [type, count] : counts.byType) {
+          line += " · " + type + " " + std::to_string(count);
+        }
+      } else {
+        const StateStatistics times = stateStatistics(states, band_.second);
+        line += "показаний " + std::to_string(times.readings);
+        for (const StateTime& time : times.states) {
+          line += " · " + time.state + " " + timesText(time.entries) + ", " + hoursText(time.total);
+        }
+      }
+      statistics_.push_back(std::move(line));
+      continue;
+    }
+    std::vector<Reading> readings;
+    readings.reserve(end - begin);
+    for (std::size_t k = begin; k < end; ++k) {
+      readings.push_back({series.time[k], series.value[k]});
+    }
+    const MeasurementStatistics m =
+        measure(std::move(readings), band_.first, band_.second, false, limits_[i]);
+    if (m.readings == 0) {
+      line += "нет показаний";
+    } else {
+      line += "мин " + previewNumber(m.minimum) + " · макс " + previewNumber(m.maximum) +
+              " · среднее " + previewNumber(m.mean);
+    }
+    if (m.above) {
+      line += " · выше " + previewNumber(*limits_[i].high) + ": " + timesText(m.above->count) +
+              ", " + hoursText(m.above->total);
+    }
+    if (m.below) {
+      line += " · ниже " + previewNumber(*limits_[i].low) + ": " + timesText(m.below->count) +
+              ", " + hoursText(m.below->total);
+    }
+    statistics_.push_back(std::move(line));
+  }
 }
 
 void PreviewPlot::setMeasure(const TextMeasure* measure) {
@@ -267,6 +392,13 @@ void PreviewPlot::arrange() {
         if (!axis.logarithmic || value > 0) {
           low = std::min(low, value);
           high = std::max(high, value);
+        }
+      }
+      // The limits' lines in view too.
+      for (const std::optional<double>& limit : {limits_[i].low, limits_[i].high}) {
+        if (limit && (!axis.logarithmic || *limit > 0) && !levels) {
+          low = std::min(low, *limit);
+          high = std::max(high, *limit);
         }
       }
     }
@@ -340,7 +472,12 @@ void PreviewPlot::layOut() {
   const double legend = line + 6;
   const double left = std::max(labelsWidth(axes_[0]), 24.0);
   const double right = std::max(labelsWidth(axes_[1]), 30.0);
-  const double bottom = line + 8;
+  // The time labels, and the band's statistics under them, as many lines as
+  // leave the plot a third of the height.
+  wrapStatistics();
+  const double statistics =
+      std::min(static_cast<double>(statisticsLines_.size()) * line, std::max(height_ / 3, 0.0));
+  const double bottom = line + 8 + (statistics > 0 ? statistics + 4 : 0);
   plot_ = Box{left, legend, std::max(width_ - left - right, 10.0),
               std::max(height_ - legend - bottom, 10.0)};
 }
@@ -437,6 +574,31 @@ void PreviewPlot::paintPicture(Canvas& canvas, const Palette& palette) const {
     }
     legend.emplace_back(trimmed(data_.series[i].name), colour);
   }
+  // Each limit a dashed line; the readings beyond it marked.
+  for (std::size_t i = 0; i < thinned_.size(); ++i) {
+    if (!places_[i].shown || data_.series[i].states) {
+      continue;
+    }
+    const ValueAxis& axis = axes_[places_[i].axis - 1];
+    for (const bool high : {false, true}) {
+      const std::optional<double>& limit = high ? limits_[i].high : limits_[i].low;
+      if (!limit || (axis.logarithmic && *limit <= 0)) {
+        continue;
+      }
+      const Colour colour = high ? kHighLimit : kLowLimit;
+      const double y = yOf(*limit, axis);
+      for (double x = plot_.left; x < plot_.right(); x += 10) {
+        canvas.line({x, y}, {std::min(x + 6, plot_.right()), y}, colour, 2);
+      }
+      std::vector<Point> beyond;
+      for (const Point& point : thinned_[i]) {
+        if (high ? point.y > *limit : point.y < *limit) {
+          beyond.push_back({xOf(point.x), yOf(point.y, axis)});
+        }
+      }
+      canvas.dots(beyond, 2, colour);
+    }
+  }
   canvas.endClip();
   double legendX = plot_.left;
   const double lineHeight = canvas.lineHeight();
@@ -455,6 +617,17 @@ void PreviewPlot::paintPicture(Canvas& canvas, const Palette& palette) const {
 void PreviewPlot::paintOverlay(Canvas& canvas, const Palette& palette) const {
   if (!hasData()) {
     return;
+  }
+  // The band's statistics under the time labels.
+  const double line = std::ceil(canvas.lineHeight());
+  double y = plot_.bottom() + line + 8 + canvas.ascent();
+  for (const std::string& text : statisticsLines_) {
+    if (y > height_) {
+      break;
+    }
+    canvas.fill(Box{0, y - canvas.ascent(), width_, line}, palette.window);
+    canvas.text({plot_.left, y}, text, palette.text);
+    y += line;
   }
   const Box band = bandBox();
   if (!band.empty()) {

@@ -20,6 +20,7 @@
 
 #include "app/form/canvas.h"
 #include "input/preview.h"
+#include "input/statistics.h"
 
 namespace vexa::form {
 
@@ -46,6 +47,16 @@ class PreviewPlot {
   // The chosen window, from the pickers.
   void setBand(double start, double end);
   std::pair<double, double> band() const { return band_; }
+
+  // The limits of each series (as many as the series): drawn as dashed
+  // lines, the readings beyond them marked, their excursions in the band
+  // counted.
+  void setLimits(std::vector<Limits> limits);
+  const std::vector<Limits>& limits() const { return limits_; }
+
+  // What happened in the band, a line per series shown: its lowest, highest
+  // and mean reading, and its excursions beyond its limits.
+  const std::vector<std::string>& statistics() const { return statistics_; }
 
   // The preview's size in pixels, and the font it writes with (which must
   // outlive the plot or the next call).
@@ -87,9 +98,11 @@ class PreviewPlot {
     double high = 1;
   };
 
-  void thin();     // every series to the plot's width
-  void arrange();  // axes and their ranges for the places
-  void layOut();   // the plot's rectangle for the labels
+  void thin();       // every series to the plot's width
+  void arrange();    // axes and their ranges for the places
+  void layOut();     // the plot's rectangle for the labels
+  void summarize();  // the band's statistics
+  void wrapStatistics();
   void changed() { ++version_; }
   double yOf(double value, const ValueAxis& axis) const;
   std::pair<double, double> axisSpan() const;  // the time axis: the span, or an hour
@@ -97,7 +110,10 @@ class PreviewPlot {
 
   PreviewData data_;
   std::vector<SeriesPlace> places_;
-  std::vector<std::vector<Point>> thinned_;  // (time, value) per series
+  std::vector<Limits> limits_;
+  std::vector<std::string> statistics_;
+  std::vector<std::string> statisticsLines_;  // wrapped to the width
+  std::vector<std::vector<Point>> thinned_;   // (time, value) per series
   ValueAxis axes_[2];
   std::pair<double, double> band_{0, 0};
   const TextMeasure* measure_;

@@ -137,6 +137,13 @@ void TForm1::createControls() {
   make(ControlId::CheckBox7, WC_BUTTONW, box);
   make(ControlId::Label1, WC_STATICW, SS_LEFT);
   make(ControlId::PreviewToggle, WC_BUTTONW, box);
+  // The row of limits above the preview.
+  make(ControlId::LimitLabel, WC_STATICW, SS_LEFT);
+  make(ControlId::LimitSeries, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
+  make(ControlId::LimitLowLabel, WC_STATICW, SS_LEFT);
+  make(ControlId::LimitLow, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
+  make(ControlId::LimitHighLabel, WC_STATICW, SS_LEFT);
+  make(ControlId::LimitHigh, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
   preview_ = std::make_unique<PreviewControl>(window_, kPreviewId, *presenter_);
 }
 
@@ -261,6 +268,18 @@ void TForm1::command(int id, int notification) {
             ::SendMessageW(this->control(ControlId::ComboBox1), CB_GETCURSEL, 0, 0)));
       }
       return;
+    case ControlId::LimitSeries:
+      if (notification == CBN_SELCHANGE) {
+        presenter_->setLimitSeries(static_cast<int>(
+            ::SendMessageW(this->control(ControlId::LimitSeries), CB_GETCURSEL, 0, 0)));
+      }
+      return;
+    case ControlId::LimitLow:
+    case ControlId::LimitHigh:
+      if (notification == EN_CHANGE) {
+        presenter_->setLimitText(control, windowText(this->control(control)));
+      }
+      return;
     default:
       if (isCheckBox(control) && notification == BN_CLICKED) {
         presenter_->setChecked(
@@ -340,18 +359,33 @@ void TForm1::showState(const form::FormState& state) {
       continue;
     }
     const form::ControlState* before = shown_ ? &(*shown_)[id] : nullptr;
+    const bool list = id == ControlId::ComboBox1 || id == ControlId::LimitSeries;
     if (before == nullptr || before->geometry != wanted.geometry) {
       form::Rect at = scaled(wanted.geometry);
-      if (id == ControlId::ComboBox1) {
+      if (list) {
         at.height += scaled(16 * form::kDecimalItems);  // room for the list when it drops
       }
       ::SetWindowPos(control, nullptr, at.left, at.top, at.width, at.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (pickerIndex(id) < 0 && id != ControlId::ComboBox1 && id != ControlId::ProgressBar2 &&
+    if (pickerIndex(id) < 0 && !list && id != ControlId::ProgressBar2 &&
         (before == nullptr || before->caption != wanted.caption) &&
         windowText(control) != wanted.caption) {
       ::SetWindowTextW(control, wide(wanted.caption).c_str());
+    }
+    if (!wanted.hint.empty() && (before == nullptr || before->hint != wanted.hint)) {
+      ::SendMessageW(control, EM_SETCUEBANNER, TRUE,
+                     reinterpret_cast<LPARAM>(wide(wanted.hint).c_str()));
+    }
+    if (id == ControlId::LimitSeries && (before == nullptr || before->items != wanted.items ||
+                                         before->selected != wanted.selected)) {
+      if (before == nullptr || before->items != wanted.items) {
+        ::SendMessageW(control, CB_RESETCONTENT, 0, 0);
+        for (const std::string& item : wanted.items) {
+          ::SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(item).c_str()));
+        }
+      }
+      ::SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(wanted.selected), 0);
     }
     if (isCheckBox(id) && (before == nullptr || before->checked != wanted.checked)) {
       ::SendMessageW(control, BM_SETCHECK, wanted.checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -383,7 +417,7 @@ void TForm1::showState(const form::FormState& state) {
   }
   if (!shown_ || shown_->outerHeight != state.outerHeight ||
       shown_->previewInView != state.previewInView ||
-      shown_->previewHeight != state.previewHeight) {
+      shown_->previewHeight != state.previewHeight || shown_->previewTop() != state.previewTop()) {
     applyWindowSize(state);
   }
   shown_ = state;
@@ -392,6 +426,7 @@ void TForm1::showState(const form::FormState& state) {
 
 void TForm1::applyWindowSize(const form::FormState& state) {
   designedClientHeight_ = state.designedClientHeight();
+  previewTop_ = state.previewTop();
   previewInView_ = state.previewInView;
   const DWORD style = previewInView_ ? kResizableStyle : kFixedStyle;
   const DWORD before = static_cast<DWORD>(::GetWindowLongW(window_, GWL_STYLE));
@@ -424,7 +459,7 @@ void TForm1::layOutPreview() {
   RECT client{};
   ::GetClientRect(window_, &client);
   const int margin = scaled(layout::kPreviewMargin);
-  const int top = scaled(designedClientHeight_);
+  const int top = scaled(previewTop_);
   ::SetWindowPos(preview, nullptr, margin, top, std::max<LONG>(client.right - 2 * margin, 10),
                  std::max<LONG>(client.bottom - top - margin, 10),
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);

@@ -77,6 +77,7 @@ class TForm1 final : private form::MainFormView {
   std::optional<form::FormState> shown_;  // what the controls show now
   bool previewInView_ = false;
   int designedClientHeight_ = 0;
+  int previewTop_ = 0;
 };
 
 }  // namespace vexa::win32

@@ -404,6 +404,70 @@ TEST_F(MainFormTest, PreviewFollowsTheWindowAndChoosesItsWindow) {
   EXPECT_FALSE(view.shown[ControlId::PreviewToggle].visible);
 }
 
+// The row of limits offers the ticked series the layout can limit; what is
+// typed reaches the preview, the report and the settings of the layout.
+TEST_F(MainFormTest, LimitsOfTheTickedSeries) {
+  testing::MemorySettings settings;
+  form.useSettings(settings);
+  open("tag#2.csv", kClimate);
+  const ControlState& list = view.shown[ControlId::LimitSeries];
+  EXPECT_TRUE(list.visible);
+  EXPECT_EQ(list.items,
+            (std::vector<std::string>{"Температура зонда (°C)", "Температура корпуса (°C)"}));
+  EXPECT_EQ(list.selected, 0);
+  EXPECT_EQ(view.shown[ControlId::LimitLow].hint, "нижний");
+  EXPECT_EQ(view.shown.previewTop(), 154 + layout::kLimitsRowHeight);
+  EXPECT_EQ(view.shown[ControlId::LimitSeries].geometry.top, 154 + 2);
+  form.setChecked(ControlId::CheckBox4, true);
+  EXPECT_EQ(view.shown[ControlId::LimitSeries].items.size(), 3u);  // the battery too
+
+  form.setLimitText(ControlId::LimitLow, "-25");
+  form.setLimitText(ControlId::LimitHigh, "−15,5");  // a typographic minus, a decimal comma
+  EXPECT_EQ(form.limits().at("temperature"), (Limits{-25.0, -15.5}));
+  EXPECT_EQ(form.preview().limits()[0], (Limits{-25.0, -15.5}));
+  EXPECT_EQ(settings.values.at("limits/3/temperature/high"), "-15,5");
+  ASSERT_FALSE(form.preview().statistics().empty());
+  EXPECT_NE(form.preview().statistics()[0].find("выше -15,5: 1 раз"), std::string::npos)
+      << form.preview().statistics()[0];
+
+  // Another series keeps its own; the first's come back when it is chosen.
+  form.setLimitSeries(1);
+  EXPECT_EQ(view.shown[ControlId::LimitHigh].caption, "");
+  form.setLimitSeries(0);
+  EXPECT_EQ(view.shown[ControlId::LimitHigh].caption, "-15,5");
+
+  // What is no limit stops Start with a message, and so does a low limit
+  // above the high one; nothing is reported.
+  form.setLimitText(ControlId::LimitLow, "abc");
+  EXPECT_EQ(form.limits().at("temperature").low, -25.0);  // the last good one stays
+  form.clickStart();
+  EXPECT_EQ(lastMessage(), "Нижний предел «abc» ряда «Температура зонда (°C)» — не число.");
+  EXPECT_TRUE(builder.calls.empty());
+  form.setLimitText(ControlId::LimitLow, "-10");
+  form.clickStart();
+  EXPECT_EQ(lastMessage(), "Нижний предел ряда «Температура зонда (°C)» выше верхнего.");
+  EXPECT_TRUE(builder.calls.empty());
+  EXPECT_TRUE(view.shown[ControlId::Button2].enabled);
+  form.setLimitText(ControlId::LimitLow, "");
+  form.clickStart();
+  EXPECT_EQ(builder.calls.size(), 1u);
+
+  // The next Open of the layout takes the limits back; another layout has
+  // its own, and door states none.
+  testing::ScriptedFormDialogs otherDialogs;
+  testing::RecordingFormView otherView;
+  MainForm next(otherDialogs, otherView);
+  next.useSettings(settings);
+  next.openFile(dir.write("again.csv", kClimate));
+  EXPECT_EQ(next.limits().at("temperature"), (Limits{std::nullopt, -15.5}));
+  open("light.csv", kClimateLight);
+  EXPECT_TRUE(form.limits().empty());
+  open("doors.csv", kDoors);
+  EXPECT_FALSE(view.shown[ControlId::LimitSeries].visible);
+  open("boiler.csv", kPaired);
+  EXPECT_EQ(view.shown[ControlId::LimitSeries].items, (std::vector<std::string>{"T1", "T2"}));
+}
+
 TEST_F(MainFormTest, SettingsOutliveTheWindow) {
   testing::MemorySettings settings;
   form.useSettings(settings);

@@ -22,7 +22,9 @@ class RecordingCanvas final : public Canvas {
   double ascent() const override { return 10; }
   void fill(const Box& box, Colour colour) override { fills.push_back({box, colour}); }
   void frame(const Box&, Colour) override {}
-  void line(Point, Point, Colour, double) override {}
+  void line(Point from, Point to, Colour colour, double) override {
+    lines.push_back({{from, to}, colour});
+  }
   void polyline(const std::vector<Point>& points, Colour colour) override {
     polylines.push_back({points, colour});
   }
@@ -34,6 +36,7 @@ class RecordingCanvas final : public Canvas {
   void endClip() override {}
 
   std::vector<std::pair<Box, Colour>> fills;
+  std::vector<std::pair<std::pair<Point, Point>, Colour>> lines;
   std::vector<std::pair<std::vector<Point>, Colour>> polylines;
   std::vector<std::pair<std::vector<Point>, Colour>> dotted;
   std::vector<std::string> texts;
@@ -176,6 +179,77 @@ TEST(PreviewPlot, BandAndMouse) {
   plot.setData(dataOf(kClimate, {series("Температура (ºС)", 2, {20})}));
   EXPECT_NEAR(plot.timeAt(area.left), plot.data().first, 1e-12);
   EXPECT_NEAR(plot.xOf(plot.data().first), plot.plotBox().left + plot.plotBox().width / 2, 1e-6);
+}
+
+// A freezer's limits: dashed lines at their heights in the report's limit
+// colours, the readings beyond them marked, and the band's statistics with
+// the excursions, following the band (one still open at its end lasts to it).
+TEST(PreviewPlot, LimitsTheirMarksAndTheBandsStatistics) {
+  const Colour high = colourOf("C00000");
+  const Colour low = colourOf("0070C0");
+  PreviewPlot plot;
+  plot.setSize(900, 300);
+  plot.setData(dataOf(kClimate, {series("Температура (ºС)", 2, {-20, -20, -14, -13, -20, -26, -20}),
+                                 series("Влажность (%)", 3, {50, 50, 50, 50, 50, 50, 50})}));
+  plot.setPlaces({{true, 1, false}, {false, 1, false}});
+  ASSERT_EQ(plot.statistics(),
+            std::vector<std::string>{"Температура (ºС): мин -26 · макс -13 · среднее -19"});
+
+  plot.setLimits({{-25.0, -15.0}, {}});
+  RecordingCanvas canvas;
+  plot.paintPicture(canvas, Palette());
+  int highDashes = 0;
+  int lowDashes = 0;
+  for (const auto& [ends, colour] : canvas.lines) {
+    if (colour == high || colour == low) {
+      (colour == high ? highDashes : lowDashes)++;
+      EXPECT_EQ(ends.first.y, ends.second.y);
+    }
+  }
+  EXPECT_GT(highDashes, 10);
+  EXPECT_EQ(lowDashes, highDashes);
+  std::vector<std::size_t> marked(2, 0);
+  for (const auto& [centres, colour] : canvas.dotted) {
+    marked[colour == high ? 0 : 1] += centres.size();
+  }
+  EXPECT_EQ(marked, (std::vector<std::size_t>{2, 1}));  // -14 and -13 warm, -26 cold
+  EXPECT_EQ(plot.statistics(),
+            std::vector<std::string>{"Температура (ºС): мин -26 · макс -13 · среднее -19 · выше "
+                                     "-15: 1 раз, 0,0333333 ч · ниже -25: 1 раз, 0,0166667 ч"});
+
+  // The band ends inside the warm run: it lasts to the band's end.
+  const double minute = 1.0 / 1440;
+  plot.setBand(44200.0, 44200.0 + 3 * minute);
+  EXPECT_EQ(plot.statistics(),
+            std::vector<std::string>{"Температура (ºС): мин -20 · макс -13 · среднее -16,75 · "
+                                     "выше -15: 1 раз, 0,0166667 ч · ниже -25: 0 раз, 0 ч"});
+  // A band with no reading says so.
+  plot.setBand(44200.0 + 3.2 * minute, 44200.0 + 3.8 * minute);
+  EXPECT_EQ(plot.statistics()[0].rfind("Температура (ºС): нет показаний", 0), 0u);
+
+  // A limit far from the readings still shows: the axis reaches it.
+  plot.setLimits({{std::nullopt, 100.0}, {}});
+  RecordingCanvas far;
+  plot.paintPicture(far, Palette());
+  EXPECT_TRUE(far.wrote("100"));
+  EXPECT_EQ(plot.statistics().size(), 1u);
+  // Limits of another number of series than the data's are not taken.
+  plot.setLimits({{1.0, 2.0}});
+  EXPECT_EQ(plot.limits()[0].high, 100.0);
+}
+
+// Door states: times in each state over the band; motion: events by type.
+TEST(PreviewPlot, StatesAndEventsInTheBand) {
+  PreviewPlot plot;
+  plot.setSize(900, 300);
+  PreviewData door = dataOf(kPairedState, {series("Состояние", 0, {0, 1, 0, 1, 1})});
+  door.series[0].states = true;
+  door.levels = {"Закрыта", "Открыта"};
+  plot.setData(door);
+  EXPECT_EQ(plot.statistics(),
+            std::vector<std::string>{
+                "Состояние: показаний 5 · Закрыта 2 раза, 0,0333333 ч · Открыта 2 раза, "
+                "0,0333333 ч"});
 }
 
 }  // namespace
