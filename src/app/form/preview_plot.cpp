@@ -324,15 +324,19 @@ void PreviewPlot::summarize() {
       line += "нет показаний";
     } else {
       line += "мин " + previewNumber(m.minimum) + " · макс " + previewNumber(m.maximum) +
-              " · среднее " + previewNumber(m.mean);
+              " · среднее " + previewNumber(std::round(m.mean * 100) / 100);
     }
+    // Each limit: how many times the series went beyond it and for how long
+    // in all (nothing to add when it never did).
+    const auto excursions = [&](const char* side, double limit, const Excursions& runs) {
+      line += std::string(" · ") + side + " " + previewNumber(limit) + ": " +
+              timesText(runs.count) + (runs.count > 0 ? ", " + hoursText(runs.total) : "");
+    };
     if (m.above) {
-      line += " · выше " + previewNumber(*limits_[i].high) + ": " + timesText(m.above->count) +
-              ", " + hoursText(m.above->total);
+      excursions("выше", *limits_[i].high, *m.above);
     }
     if (m.below) {
-      line += " · ниже " + previewNumber(*limits_[i].low) + ": " + timesText(m.below->count) +
-              ", " + hoursText(m.below->total);
+      excursions("ниже", *limits_[i].low, *m.below);
     }
     statistics_.push_back(std::move(line));
   }

@@ -190,7 +190,7 @@ TEST(PreviewPlot, LimitsTheirMarksAndTheBandsStatistics) {
   PreviewPlot plot;
   plot.setSize(900, 300);
   plot.setData(dataOf(kClimate, {series("Температура (ºС)", 2, {-20, -20, -14, -13, -20, -26, -20}),
-                                 series("Влажность (%)", 3, {50, 50, 50, 50, 50, 50, 50})}));
+                                 series("Влажность (%)", 3, {50, 50, 50, 50, 50, 50, 51})}));
   plot.setPlaces({{true, 1, false}, {false, 1, false}});
   ASSERT_EQ(plot.statistics(),
             std::vector<std::string>{"Температура (ºС): мин -26 · макс -13 · среднее -19"});
@@ -222,7 +222,7 @@ TEST(PreviewPlot, LimitsTheirMarksAndTheBandsStatistics) {
   plot.setBand(44200.0, 44200.0 + 3 * minute);
   EXPECT_EQ(plot.statistics(),
             std::vector<std::string>{"Температура (ºС): мин -20 · макс -13 · среднее -16,75 · "
-                                     "выше -15: 1 раз, 0,0166667 ч · ниже -25: 0 раз, 0 ч"});
+                                     "выше -15: 1 раз, 0,0166667 ч · ниже -25: 0 раз"});
   // A band with no reading says so.
   plot.setBand(44200.0 + 3.2 * minute, 44200.0 + 3.8 * minute);
   EXPECT_EQ(plot.statistics()[0].rfind("Температура (ºС): нет показаний", 0), 0u);
@@ -236,6 +236,11 @@ TEST(PreviewPlot, LimitsTheirMarksAndTheBandsStatistics) {
   // Limits of another number of series than the data's are not taken.
   plot.setLimits({{1.0, 2.0}});
   EXPECT_EQ(plot.limits()[0].high, 100.0);
+  // The mean to two decimals; a series without limits says nothing of them.
+  plot.setBand(44200.0, 44200.0 + 6 * minute);
+  plot.setPlaces({{false, 1, false}, {true, 1, false}});
+  EXPECT_EQ(plot.statistics(),
+            std::vector<std::string>{"Влажность (%): мин 50 · макс 51 · среднее 50,14"});
 }
 
 // Door states: times in each state over the band; motion: events by type.
