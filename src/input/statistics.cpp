@@ -1,5 +1,6 @@
 #include "input/statistics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -43,7 +44,9 @@ std::optional<double> meanKineticTemperature(const std::vector<double>& celsius)
 
 MeasurementStatistics measure(std::vector<Reading> readings, double windowStart, double windowEnd,
                               bool temperature, const Limits& limits) {
-  std::stable_sort(readings.begin(), readings.end(), byTime);
+  if (!std::is_sorted(readings.begin(), readings.end(), byTime)) {  // the table's are
+    std::stable_sort(readings.begin(), readings.end(), byTime);
+  }
   MeasurementStatistics s;
   s.readings = static_cast<int>(readings.size());
   if (limits.low) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <future>
 
 #include "input/formats.h"
 #include "input/messages.h"
@@ -76,12 +77,14 @@ void ExcelReport::Excel(int count, const TextTable& Arr, double OsMin1, double O
     c.ASheet = c.XL->Sheets(1);
   }
   // 13.
+  // What happened in the window is worked out beside the layout (both only
+  // read the table), then goes on the third sheet, the limits on the chart.
+  std::future<ReportSummary> summary = std::async(std::launch::async | std::launch::deferred, [&] {
+    return summarize(count, Arr, session_, controls, OsMin1, OsMax1, controls.limits);
+  });
   LayoutContext layout{count, Arr, OsMin1, OsMax1, s, session_, controls, c};
   buildLayout(layout);
-  // What happened in the window, on the third sheet; the limits on the chart.
-  writeSummary(c, layout.chart,
-               summarize(count, Arr, session_, controls, OsMin1, OsMax1, controls.limits),
-               controls.ComboBox1);
+  writeSummary(c, layout.chart, summary.get(), controls.ComboBox1);
 
   // Finish.
   c.WB->Save();

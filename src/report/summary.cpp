@@ -22,15 +22,31 @@ double hoursOf(double days) {
   return std::round(days * 86400) / 3600;
 }
 
-std::string trimmed(std::string_view text) {
+std::string_view trimmedView(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
   const auto last = text.find_last_not_of(' ');
-  return first == std::string_view::npos ? std::string()
-                                         : std::string(text.substr(first, last - first + 1));
+  return first == std::string_view::npos ? std::string_view()
+                                         : text.substr(first, last - first + 1);
+}
+
+std::string trimmed(std::string_view text) {
+  return std::string(trimmedView(text));
+}
+
+// A cell's text without its quotes; the text itself (no copy) when it has
+// none, as the table's cells mostly do.
+std::string_view withoutQuotes(std::string_view text, std::string& scratch) {
+  if (text.find('"') == std::string_view::npos) {
+    return text;
+  }
+  scratch = unquote(text);
+  return scratch;
 }
 
 bool numberOf(std::string_view text, double& value) {
-  return tryParseDecimalComma(trimmed(unquote(text)), value) && std::isfinite(value);
+  std::string scratch;
+  return tryParseDecimalComma(trimmedView(withoutQuotes(text, scratch)), value) &&
+         std::isfinite(value);
 }
 
 // The climate family's series in the order of the table's columns, with the
@@ -75,6 +91,18 @@ std::string_view cellOf(const TextTable& table, int row, int column) {
 std::vector<SeriesData> climateData(int count, const TextTable& Arr, const Session& session,
                                     const ReportControls& controls, bool withReadings) {
   std::vector<SeriesData> all;
+  // Each line's time, read once for all the series (none where it does not
+  // read).
+  const int last = withReadings ? std::min(session.countsttr, Arr.rows()) : 1;
+  std::vector<std::optional<double>> times;
+  times.reserve(static_cast<std::size_t>(std::max(last - 1, 0)));
+  std::string scratch;
+  for (int r = 2; r <= last; ++r) {
+    double time = 0;
+    times.push_back(tryParseDateTime(withoutQuotes(cellOf(Arr, r, 1), scratch), time)
+                        ? std::optional<double>(time)
+                        : std::nullopt);
+  }
   int column = 1;
   for (const ClimateColumn& c : climateColumns(count)) {
     if (!(controls.*c.box)) {
@@ -86,14 +114,12 @@ std::vector<SeriesData> climateData(int count, const TextTable& Arr, const Sessi
     data.series.name = trimmed(cellOf(Arr, 1, column));
     data.series.temperature = data.series.key == std::string("temperature") ||
                               (data.series.key == std::string("humidity") && session.ref == "#");
-    if (withReadings) {
-      for (int r = 2; r <= std::min(session.countsttr, Arr.rows()); ++r) {
-        double time = 0;
-        double value = 0;
-        if (tryParseDateTime(unquote(cellOf(Arr, r, 1)), time) &&
-            numberOf(cellOf(Arr, r, column), value)) {
-          data.readings.push_back({time, value});
-        }
+    data.readings.reserve(times.size());
+    for (int r = 2; r <= last; ++r) {
+      const std::optional<double>& time = times[static_cast<std::size_t>(r - 2)];
+      double value = 0;
+      if (time && numberOf(cellOf(Arr, r, column), value)) {
+        data.readings.push_back({*time, value});
       }
     }
     all.push_back(std::move(data));
@@ -281,6 +307,7 @@ ReportSummary summarize(int count, const TextTable& Arr, const Session& session,
       controls.OpenDialog1FileName.empty() ? controls.Edit1 : controls.OpenDialog1FileName));
   summary.windowStart = windowStart;
   summary.windowEnd = windowEnd;
+  summary.thinning = session.thinning;
   std::vector<SeriesData> data = seriesData(count, Arr, session, controls, true);
   RowTable rows(data.size());
   const bool charted = count == kClimate || count == kTemperature || count == kClimateLight ||
@@ -292,7 +319,7 @@ ReportSummary summarize(int count, const TextTable& Arr, const Session& session,
         const auto found = limits.find(series.key);
         const Limits limit = found == limits.end() ? Limits() : found->second;
         const MeasurementStatistics m =
-            measure(data[s].readings, windowStart, windowEnd, series.temperature, limit);
+            measure(std::move(data[s].readings), windowStart, windowEnd, series.temperature, limit);
         const bool any = m.readings > 0;
         rows.set("Показаний", FigureKind::Count, s, m.readings);
         rows.set("Первое показание", FigureKind::DateTime, s, some(any, m.first));
@@ -322,7 +349,7 @@ ReportSummary summarize(int count, const TextTable& Arr, const Session& session,
         break;
       }
       case SummarySeries::Kind::States: {
-        const StateStatistics st = stateStatistics(data[s].states, windowEnd);
+        const StateStatistics st = stateStatistics(std::move(data[s].states), windowEnd);
         const bool any = st.readings > 0;
         rows.set("Показаний", FigureKind::Count, s, st.readings);
         rows.set("Первое показание", FigureKind::DateTime, s, some(any, st.first));
@@ -381,6 +408,9 @@ std::string summaryText(const ReportSummary& summary) {
   line(out, "", "Выгрузка", summary.exportName);
   line(out, "", "Начало интервала", formatDateTime(summary.windowStart));
   line(out, "", "Конец интервала", formatDateTime(summary.windowEnd));
+  if (summary.thinning > 1) {
+    line(out, "", kThinningFigure, std::to_string(summary.thinning));
+  }
   for (std::size_t s = 0; s < summary.series.size(); ++s) {
     for (const SummaryRow& row : summary.rows) {
       if (!row.values[s]) {
