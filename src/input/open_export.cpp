@@ -63,6 +63,7 @@ ExportLayout openLoadedExport(LoadedLines loaded, const std::string& fileName, S
     throw FileReadError(fileName, "файл пуст, в нём нет ни одной строки");
   }
   session.List = std::move(loaded.lines);
+  session.thinning = loaded.thinningFactor;
 
   session.count = recogniseHeader(session.List.front());
 

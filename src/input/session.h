@@ -19,6 +19,7 @@ inline constexpr double kValueMaxStart = -1.029384756e15;
 struct Session {
   // Set by Open.
   std::vector<std::string> List;  // the export's lines after thinning, header first
+  int thinning = 1;               // every thinning-th line of the export is in List
   int count = 0;                  // format code
   std::string ref = "all";        // "#" for a two-probe export
   int datc = 0;                   // pair count of a paired-column export (also Start)

@@ -46,10 +46,15 @@ struct LimitLine {
   std::string label;  // "Верхний предел: -15"
 };
 
+// The figure that says the export was thinned on Open, and by how much: the
+// summary, like the table, is of the lines kept.
+inline constexpr const char* kThinningFigure = "Коэффициент сжатия";
+
 struct ReportSummary {
   std::string exportName;  // the export's file name
   double windowStart = 0;  // the report's window (motion events: their span)
   double windowEnd = 0;
+  int thinning = 1;  // the figures are of every thinning-th line of the export
   std::vector<SummarySeries> series;
   std::vector<SummaryRow> rows;
   std::vector<LimitLine> limitLines;

@@ -44,6 +44,10 @@ SummaryCells summaryCells(const ReportSummary& summary, int decimals) {
   cells.set(2, 2, formatDateTime(summary.windowStart));
   cells.set(3, 1, "Конец интервала");
   cells.set(3, 2, formatDateTime(summary.windowEnd));
+  if (summary.thinning > 1) {
+    cells.set(4, 1, kThinningFigure);
+    number(4, 2, summary.thinning, 0);
+  }
   cells.set(kSummaryHeadingRow, 1, "Показатель");
   for (int s = 0; s < seriesCount; ++s) {
     cells.set(kSummaryHeadingRow, 2 + s, summary.series[static_cast<std::size_t>(s)].name);
@@ -108,6 +112,9 @@ void writeSummary(AutomationComponents& components, const xl::ChartPtr& chart,
   block(sheet, 1, 1, lastRow, 1)->setColumnWidth(46);
   block(sheet, 1, 2, lastRow, columns)->setColumnWidth(22);
   block(sheet, 2, 2, 3, 2)->setNumberFormatLocal(kDateTimeFormatLocal);
+  if (summary.thinning > 1) {
+    block(sheet, 4, 2, 4, 2)->setNumberFormat("0");
+  }
   int row = kSummaryHeadingRow;
   for (const SummaryRow& figure : summary.rows) {
     ++row;

@@ -170,6 +170,7 @@ TEST_F(OpenExportTest, ThinningWarningComesBeforeTheFormatCheck) {
             "Внимание! Число измерений больше 32000. Данные будут сжаты. Коэффициент сжатия - 2");
   EXPECT_EQ(session.count, kUnknownFormat);
   EXPECT_EQ(session.List.size(), 16001u);
+  EXPECT_EQ(session.thinning, 2);
 }
 
 TEST_F(OpenExportTest, ThinnedClimateFileScansItsKeptLastLine) {
@@ -181,6 +182,7 @@ TEST_F(OpenExportTest, ThinnedClimateFileScansItsKeptLastLine) {
   }
   open("long.csv", text);
   EXPECT_EQ(session.List.size(), 21334u);
+  EXPECT_EQ(session.thinning, 3);  // for the summary to say so
   EXPECT_EQ(formatDateTime(session.OsMin1), "2021-01-01 00:03:00");
   EXPECT_EQ(formatDateTime(session.OsMax1), stampOf(63999));
 }

@@ -1,6 +1,8 @@
 // The summary of each layout's report, from the report input Start builds.
 #include "report/summary.h"
 
+#include "report/summary_sheet.h"
+
 #include <gtest/gtest.h>
 
 #include "input/datetime.h"
@@ -130,6 +132,25 @@ TEST_F(SummaryTest, TwoProbeFreezerWithLimits) {
   EXPECT_NE(text.find("Температура зонда (°C)\tВыше верхнего предела: всего, ч\t2\n"),
             std::string::npos);
   EXPECT_NE(text.find("Температура зонда (°C)\tМинимум\t-26\n"), std::string::npos);
+}
+
+// Of an export thinned on Open, the summary is of the lines kept, as the
+// table is, and says so under the window: on the sheet and in the text.
+TEST_F(SummaryTest, ThinnedExportSaysSo) {
+  ReportSummary s = summaryOf(kFreezer, "freezer.csv", "2");
+  EXPECT_EQ(s.thinning, 1);
+  EXPECT_EQ(summaryText(s).find(kThinningFigure), std::string::npos);
+  EXPECT_TRUE(summaryCells(s, 2).texts.at(4, 1).empty());
+  session.thinning = 32;
+  const testing::ExcelCall& call = builder.calls.at(0);
+  s = summarize(call.count, call.Arr, session, controls, call.OsMin1, call.OsMax1, {});
+  EXPECT_NE(summaryText(s).find("\tКонец интервала\t2021-01-01 12:00:00\n"
+                                "\tКоэффициент сжатия\t32\n"),
+            std::string::npos);
+  const SummaryCells cells = summaryCells(s, 2);
+  EXPECT_EQ(cells.texts.at(4, 1), "Коэффициент сжатия");
+  EXPECT_EQ(cells.texts.at(4, 2), "32");
+  EXPECT_EQ(cells.shownDecimals[3][1], 0);
 }
 
 // Which series each climate layout reports, under which key, and which are
