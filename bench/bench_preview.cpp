@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 
 #include "app/preview_chart.h"
@@ -59,9 +61,20 @@ void BM_TickToFrame32k4(benchmark::State& state) {
   }
 }
 
+// A band moved one pixel: the band's statistics again, then the frame;
+// with limits (argument 1) on the temperature, their excursions counted too.
 void BM_BandStepToFrame32k4(benchmark::State& state) {
   OpenWindow window(exportFile(ExportKind::ClimateLight, 32'000, 0));
+  if (state.range(0) != 0) {
+    window.form.LimitSeries->setCurrentIndex(0);
+    window.form.LimitLow->setText("15");
+    window.form.LimitHigh->setText("25");
+  }
   PreviewChart& preview = *window.form.Preview;
+  if (state.range(0) != 0 && preview.limits().at(0).empty()) {
+    state.SkipWithError("the limits did not reach the preview");
+    return;
+  }
   const auto [first, last] = std::make_pair(preview.data().first, preview.data().last);
   const double step = (last - first) / preview.plotRect().width();  // one pixel
   double start = first + (last - first) / 4;
@@ -76,7 +89,7 @@ void BM_BandStepToFrame32k4(benchmark::State& state) {
 
 BENCHMARK(BM_OpenToPreviewClimateLight1M)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TickToFrame32k4)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_BandStepToFrame32k4)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BandStepToFrame32k4)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace vexa::bench

@@ -24,22 +24,24 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 printf '%-20s %-34s %8s %8s\n' export series "wall s" "peak MB"
 measure() {
   local file=$1 series=$2
+  shift 2  # further options of the program: limits
   : > "$work/wall" ; : > "$work/memory"
   cat "$file" > /dev/null  # from the page cache, as a user's second run
   for _ in $(seq "$runs"); do
     local start end
     start=$(date +%s%N)
-    /usr/bin/time -f %M -o "$work/rss" "$program" --series "$series" \
+    /usr/bin/time -f %M -o "$work/rss" "$program" --series "$series" "$@" \
       --output "$work/report.xlsx" "$file" > /dev/null 2>&1
     end=$(date +%s%N)
     awk -v ns=$((end - start)) 'BEGIN { printf "%.4f\n", ns / 1e9 }' >> "$work/wall"
     awk -v kb="$(tail -n 1 "$work/rss")" 'BEGIN { printf "%.1f\n", kb / 1024 }' >> "$work/memory"
   done
-  printf '%-20s %-34s %8s %8s\n' "$(basename "$file")" "$series" \
+  printf '%-20s %-34s %8s %8s\n' "$(basename "$file")" "$series${1:+ $*}" \
     "$(median < "$work/wall")" "$(median < "$work/memory")"
 }
 measure "$work/climate_1m.csv" temperature,humidity
 measure "$work/climate_1m.csv" temperature,humidity,battery
+measure "$work/climate_1m.csv" temperature,humidity --limit temperature=15:25 --limit humidity=:60
 measure "$work/light_1m.csv" temperature,humidity,battery,light
 measure "$work/paired_200k_4.csv" temperature,humidity
 measure "$work/climate_32k.csv" temperature,humidity
