@@ -1,7 +1,7 @@
 // win32_window_probe EXPORT [RUNS]: the Win32 main window with an export,
 // timed as the user meets it: Open to the preview drawn, a ticked box to the
-// next frame, and the band moved one step to the next frame (the median of
-// RUNS of each, in milliseconds). Run under Wine on a display (Xvfb):
+// next frame, and the band moved one step to the next frame with limits set
+// (the median of RUNS of each, in milliseconds). Run under Wine on a display (Xvfb):
 //   xvfb-run -a scripts/wine.sh build/windows/bench/win32_window_probe.exe FILE
 #include <windows.h>
 
@@ -90,8 +90,15 @@ int main() {
     }));
   }
 
-  // The band one pixel further each time, through the end time picker.
+  // The band one pixel further each time, through the end time picker, with
+  // limits on the temperature: the band's statistics count its excursions.
+  presenter.setLimitText(vexa::form::ControlId::LimitLow, "15");
+  presenter.setLimitText(vexa::form::ControlId::LimitHigh, "25");
   const vexa::form::PreviewPlot& plot = presenter.preview();
+  if (plot.limits().empty() || plot.limits()[0].empty()) {
+    std::fprintf(stderr, "the limits did not reach the preview\n");
+    return 1;
+  }
   const double step = (plot.data().last - plot.data().first) / plot.plotBox().width;
   double end = plot.data().first + (plot.data().last - plot.data().first) / 2;
   std::vector<double> band;
