@@ -263,12 +263,18 @@ StateWords wordsFor(const std::string& state) {
           quoted + ": впервые"};
 }
 
-std::string shortNumber(double value, char point) {
+// A number printed with `format`, its decimal point written as `point`.
+std::string numberText(double value, const char* format, char point) {
   char text[48];
-  std::snprintf(text, sizeof text, "%.15g", value);
+  std::snprintf(text, sizeof text, format, value);
   std::string number = text;
   std::replace(number.begin(), number.end(), '.', point);
   return number;
+}
+
+// As few digits as give the number back (limits are typed by hand).
+std::string shortNumber(double value, char point) {
+  return numberText(value, "%.15g", point);
 }
 
 }  // namespace
@@ -392,11 +398,7 @@ std::string limitLabel(bool high, double value) {
 }
 
 std::string summaryNumber(double value) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.17G", value);
-  std::string number = text;
-  std::replace(number.begin(), number.end(), '.', ',');
-  return number;
+  return numberText(value, "%.17G", ',');
 }
 
 std::string summaryText(const ReportSummary& summary) {

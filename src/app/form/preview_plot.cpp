@@ -31,9 +31,7 @@ Colour colourOf(std::string_view hex) {
 std::string previewNumber(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.6g", value);
-  std::string number = text;
-  std::replace(number.begin(), number.end(), '.', ',');
-  return number;
+  return decimalComma(text);
 }
 
 namespace {
