@@ -274,7 +274,8 @@ bool checkLimits(const Options& options, const Session& session, BatchHost& host
   for (const SummarySeries& series : offered) {
     names += (names.empty() ? "" : ", ") + series.key;
   }
-  for (const auto& [key, limits] : options.limits) {
+  for (const auto& limit : options.limits) {
+    const std::string& key = limit.first;
     const bool known = std::any_of(offered.begin(), offered.end(),
                                    [&](const SummarySeries& s) { return s.key == key; });
     if (!known) {
