@@ -17,11 +17,14 @@ namespace vexa::form {
 
 namespace {
 
-constexpr const char* kNames[kControlCount] = {
-    "Edit1",           "Button1",         "Button2",   "Label1",          "ComboBox1",
-    "CheckBox1",       "Button3",         "GroupBox1", "CheckBox2",       "CheckBox3",
-    "CheckBox4",       "CheckBox5",       "CheckBox6", "DateTimePicker1", "DateTimePicker2",
-    "DateTimePicker3", "DateTimePicker4", "CheckBox7", "ProgressBar2",    "PreviewToggle"};
+constexpr const char* kNames[] = {
+    "Edit1",           "Button1",         "Button2",       "Label1",          "ComboBox1",
+    "CheckBox1",       "Button3",         "GroupBox1",     "CheckBox2",       "CheckBox3",
+    "CheckBox4",       "CheckBox5",       "CheckBox6",     "DateTimePicker1", "DateTimePicker2",
+    "DateTimePicker3", "DateTimePicker4", "CheckBox7",     "ProgressBar2",    "PreviewToggle",
+    "LimitLabel",      "LimitSeries",     "LimitLowLabel", "LimitLow",        "LimitHighLabel",
+    "LimitHigh"};
+static_assert(std::size(kNames) == kControlCount, "a name for every control");
 
 constexpr ControlId kPickers[4] = {ControlId::DateTimePicker1, ControlId::DateTimePicker2,
                                    ControlId::DateTimePicker3, ControlId::DateTimePicker4};
