@@ -68,22 +68,14 @@ sheet::UtcClock sourceDateEpoch() {
 
 namespace {
 
-// A limit as typed: a decimal point or comma, a typographic minus sign too.
-std::optional<double> limitValue(const std::string& series, std::string text) {
-  const auto first = text.find_first_not_of(' ');
-  const auto last = text.find_last_not_of(' ');
-  text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-  if (text.empty()) {
-    return std::nullopt;
+// One side of a limit as typed; empty: no limit on that side.
+std::optional<double> limitValue(const std::string& series, std::string_view text) {
+  const auto value = limitFromText(text);
+  if (!value) {
+    throw UsageError("--limit: предел «" + std::string(trimSpaces(text)) + "» ряда «" + series +
+                     "» — не число");
   }
-  std::string ascii = replaceAll(text, "\u2212", "-");
-  std::replace(ascii.begin(), ascii.end(), ',', '.');
-  double value = 0;
-  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  if (error != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value)) {
-    throw UsageError("--limit: предел «" + text + "» ряда «" + series + "» — не число");
-  }
-  return value;
+  return *value;
 }
 
 }  // namespace

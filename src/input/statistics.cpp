@@ -1,8 +1,11 @@
 #include "input/statistics.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
+
+#include "input/text.h"
 
 namespace vexa {
 
@@ -16,7 +19,60 @@ bool byTime(const Reading& a, const Reading& b) {
   return a.time < b.time;
 }
 
+// The excursions of time-ordered readings beyond a limit (`beyond` tells
+// which readings are beyond it).
+template <class Beyond>
+Excursions excursionsOf(const std::vector<Reading>& ordered, double windowStart, double windowEnd,
+                        Beyond beyond) {
+  Excursions result;
+  bool inRun = false;
+  double start = 0;
+  const auto close = [&](double end) {
+    const double duration = std::max(end - start, 0.0);
+    result.total += duration;
+    if (!result.longestStart || duration > result.longest) {
+      result.longest = duration;
+      result.longestStart = start;
+    }
+    inRun = false;
+  };
+  for (const Reading& reading : ordered) {
+    const bool out = beyond(reading.value);
+    if (out && !inRun) {
+      inRun = true;
+      start = reading.time;
+      ++result.count;
+      if (!result.firstStart) {
+        result.firstStart = start;
+      }
+    } else if (!out && inRun) {
+      close(reading.time);
+    }
+  }
+  if (inRun) {
+    close(ordered.empty() ? windowEnd : std::max(windowEnd, ordered.back().time));
+  }
+  if (windowEnd > windowStart) {
+    result.share = result.total / (windowEnd - windowStart);
+  }
+  return result;
+}
+
 }  // namespace
+
+std::optional<std::optional<double>> limitFromText(std::string_view text) {
+  std::string ascii = replaceAll(trimSpaces(text), "\u2212", "-");
+  if (ascii.empty()) {
+    return std::optional<double>();
+  }
+  std::replace(ascii.begin(), ascii.end(), ',', '.');
+  double value = 0;
+  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (error != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return std::optional<double>(value);
+}
 
 std::optional<double> meanKineticTemperature(const std::vector<double>& celsius) {
   if (celsius.empty()) {

@@ -6,9 +6,9 @@
 // spreadsheet's date-time serials), durations in days.
 #pragma once
 
-#include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vexa {
@@ -25,6 +25,11 @@ struct Limits {
   bool empty() const { return !low && !high; }
   bool operator==(const Limits&) const = default;
 };
+
+// A limit as the user types it: spaces around it, a decimal point or comma,
+// a typographic minus sign too. An empty text is no limit (an empty value);
+// none when the text is no number.
+std::optional<std::optional<double>> limitFromText(std::string_view text);
 
 // Runs of consecutive readings beyond one limit. A run lasts from its first
 // reading beyond the limit to the first reading back within it, or to the
@@ -63,45 +68,6 @@ MeasurementStatistics measure(std::vector<Reading> readings, double windowStart,
 // 10 000 K: ΔH = 83.144 kJ/mol, the usual value for storage); none without
 // readings or with one at or below absolute zero.
 std::optional<double> meanKineticTemperature(const std::vector<double>& celsius);
-
-// The excursions of time-ordered readings beyond a limit (`beyond` tells
-// which readings are beyond it).
-template <class Beyond>
-Excursions excursionsOf(const std::vector<Reading>& ordered, double windowStart, double windowEnd,
-                        Beyond beyond) {
-  Excursions result;
-  bool inRun = false;
-  double start = 0;
-  const auto close = [&](double end) {
-    const double duration = std::max(end - start, 0.0);
-    result.total += duration;
-    if (!result.longestStart || duration > result.longest) {
-      result.longest = duration;
-      result.longestStart = start;
-    }
-    inRun = false;
-  };
-  for (const Reading& reading : ordered) {
-    const bool out = beyond(reading.value);
-    if (out && !inRun) {
-      inRun = true;
-      start = reading.time;
-      ++result.count;
-      if (!result.firstStart) {
-        result.firstStart = start;
-      }
-    } else if (!out && inRun) {
-      close(reading.time);
-    }
-  }
-  if (inRun) {
-    close(ordered.empty() ? windowEnd : std::max(windowEnd, ordered.back().time));
-  }
-  if (windowEnd > windowStart) {
-    result.share = result.total / (windowEnd - windowStart);
-  }
-  return result;
-}
 
 // A state series (door states and the like): readings of state words.
 struct StateReading {

@@ -149,6 +149,14 @@ std::size_t utf8SequenceAt(std::string_view text, std::size_t at) {
   return length;
 }
 
+std::string_view trimSpaces(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 std::string quotedMessage(std::string_view text, std::string_view rest) {
   std::string message(1, '\'');
   message.append(shortenForMessage(text));

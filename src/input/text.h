@@ -23,6 +23,9 @@ std::string replaceAll(std::string_view text, std::string_view pattern, std::str
 // In-place form of replaceAll for texts that are rewritten step by step.
 void replaceAllIn(std::string& text, std::string_view pattern, std::string_view with);
 
+// The text without the spaces at its ends.
+std::string_view trimSpaces(std::string_view text);
+
 // Deletes every double-quote character.
 std::string unquote(std::string_view text);
 

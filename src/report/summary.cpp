@@ -22,15 +22,8 @@ double hoursOf(double days) {
   return std::round(days * 86400) / 3600;
 }
 
-std::string_view trimmedView(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  const auto last = text.find_last_not_of(' ');
-  return first == std::string_view::npos ? std::string_view()
-                                         : text.substr(first, last - first + 1);
-}
-
 std::string trimmed(std::string_view text) {
-  return std::string(trimmedView(text));
+  return std::string(trimSpaces(text));
 }
 
 // A cell's text without its quotes; the text itself (no copy) when it has
@@ -45,7 +38,7 @@ std::string_view withoutQuotes(std::string_view text, std::string& scratch) {
 
 bool numberOf(std::string_view text, double& value) {
   std::string scratch;
-  return tryParseDecimalComma(trimmedView(withoutQuotes(text, scratch)), value) &&
+  return tryParseDecimalComma(trimSpaces(withoutQuotes(text, scratch)), value) &&
          std::isfinite(value);
 }
 

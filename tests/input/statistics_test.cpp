@@ -220,5 +220,29 @@ TEST(Statistics, TimeInEachStateOfADoor) {
                                {"Сдвиг", 2}, {"Включён", 1}, {"Выключен", 1}}));
 }
 
+// Limits as the window's boxes and --limit take them: an empty side is no
+// limit; what is no finite number is refused.
+TEST(Statistics, LimitsAsTyped) {
+  const struct {
+    const char* text;
+    std::optional<std::optional<double>> limit;
+  } cases[] = {
+      {"", std::optional<double>()},
+      {"   ", std::optional<double>()},
+      {"-25", std::optional<double>(-25.0)},
+      {" \u221215,5 ", std::optional<double>(-15.5)},  // a typographic minus, a comma
+      {"3.2", std::optional<double>(3.2)},
+      {"1e2", std::optional<double>(100.0)},
+      {"abc", std::nullopt},
+      {"22 градуса", std::nullopt},
+      {"1,5,5", std::nullopt},
+      {"inf", std::nullopt},
+      {"nan", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(limitFromText(c.text), c.limit) << c.text;
+  }
+}
+
 }  // namespace
 }  // namespace vexa

@@ -1,7 +1,6 @@
 #include "app/form/main_form.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
@@ -169,31 +168,9 @@ std::string keyOfBox(int box) {
   }
 }
 
-std::string trimmedText(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  const auto last = text.find_last_not_of(' ');
-  return first == std::string_view::npos ? std::string()
-                                         : std::string(text.substr(first, last - first + 1));
-}
-
 std::string keyOf(const PreviewSeries& series) {
-  return series.box != 0 ? keyOfBox(series.box) : trimmedText(decimalComma(series.name));
-}
-
-// A limit as typed: a decimal point or comma, a typographic minus too;
-// empty: none; nullopt inside nullopt: no number.
-std::optional<std::optional<double>> limitOf(const std::string& text) {
-  std::string ascii = trimmedText(replaceAll(text, "\u2212", "-"));
-  if (ascii.empty()) {
-    return std::optional<double>();
-  }
-  std::replace(ascii.begin(), ascii.end(), ',', '.');
-  double value = 0;
-  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  if (error != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return std::optional<double>(value);
+  return series.box != 0 ? keyOfBox(series.box)
+                         : std::string(trimSpaces(decimalComma(series.name)));
 }
 
 }  // namespace
@@ -221,7 +198,7 @@ void MainForm::updateLimitsRow() {
       continue;  // the report shows only the ticked series
     }
     limitKeys_.push_back(keyOf(series));
-    list.items.push_back(trimmedText(series.name));
+    list.items.emplace_back(trimSpaces(series.name));
   }
   const auto found = std::find(limitKeys_.begin(), limitKeys_.end(), chosen);
   list.selected = limitKeys_.empty()          ? -1
@@ -266,7 +243,7 @@ void MainForm::setLimitText(ControlId edit, const std::string& text) {
   const bool high = edit == ControlId::LimitHigh;
   const std::string key = limitKeys_[static_cast<std::size_t>(list.selected)];
   control(edit).caption = text;
-  const auto value = limitOf(text);
+  const auto value = limitFromText(text);
   if (!value) {
     badLimits_[limitKey(key, high)] = text;
   } else {
@@ -291,7 +268,7 @@ void MainForm::loadLimits() {
   for (const SummarySeries& series : seriesOffered(session.count, session)) {
     for (const bool high : {false, true}) {
       const auto stored = settings_->value(limitKey(series.key, high));
-      const auto value = stored ? limitOf(*stored) : std::nullopt;
+      const auto value = stored ? limitFromText(*stored) : std::nullopt;
       if (value && *value) {
         (high ? limits_[series.key].high : limits_[series.key].low) = **value;
       }
