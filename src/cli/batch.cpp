@@ -260,7 +260,8 @@ class SummaryOnly final : public ReportBuilder {
 
 // Limits only for the series the export has; a limit of a series the report
 // does not show is said and left out.
-bool checkLimits(const Options& options, const Session& session, BatchHost& host) {
+bool checkLimits(const Options& options, const Session& session, const ReportControls& controls,
+                 BatchHost& host) {
   const std::vector<SummarySeries> offered = seriesOffered(session.count, session);
   std::string names;
   for (const SummarySeries& series : offered) {
@@ -268,19 +269,14 @@ bool checkLimits(const Options& options, const Session& session, BatchHost& host
   }
   for (const auto& limit : options.limits) {
     const std::string& key = limit.first;
-    const bool known = std::any_of(offered.begin(), offered.end(),
-                                   [&](const SummarySeries& s) { return s.key == key; });
-    if (!known) {
+    const auto found = std::find_if(offered.begin(), offered.end(),
+                                    [&](const SummarySeries& s) { return s.key == key; });
+    if (found == offered.end()) {
       host.say("Предел задан для ряда «" + key + "», которого в этой выгрузке нет" +
                (names.empty() ? std::string(".") : " (её ряды: " + names + ")."));
       return false;
     }
-    const bool shown = (key == "temperature" && options.temperature) ||
-                       (key == "humidity" && options.humidity) ||
-                       (key == "battery" && options.battery) || (key == "light" && options.light);
-    const bool climate =
-        key == "temperature" || key == "humidity" || key == "battery" || key == "light";
-    if (climate && !shown && session.count != kPairedNumeric && session.count != kPairedState) {
+    if (found->box != 0 && !boxTicked(controls, found->box)) {
       host.say("Предел ряда «" + key + "» не учтён: этот ряд не выбран в --series.");
     }
   }
@@ -302,9 +298,6 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     }
     Session session;  // every file starts as the program does
     const ExportLayout layout = openExport(file, session, host);
-    if (!checkLimits(options, session, host)) {
-      return false;
-    }
 
     ReportControls& c = host.values();
     c.Edit1 = file;
@@ -319,6 +312,9 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     c.CheckBox6 = options.log;
     c.CheckBox7 = options.log && layout.lightOption;
     c.limits = options.limits;
+    if (!checkLimits(options, session, c, host)) {
+      return false;
+    }
 
     StartChoices choices;
     choices.CheckBox2 = c.CheckBox2;

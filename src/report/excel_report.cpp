@@ -84,7 +84,7 @@ void ExcelReport::Excel(int count, const TextTable& Arr, double OsMin1, double O
   });
   LayoutContext layout{count, Arr, OsMin1, OsMax1, s, session_, controls, c};
   buildLayout(layout);
-  writeSummary(c, layout.chart, summary.get(), controls.ComboBox1);
+  writeSummary(layout, summary.get());
 
   // Finish.
   c.WB->Save();

@@ -39,9 +39,10 @@ void setTickFormat(const xl::ChartPtr& chart, int type, int group, std::string_v
   }
 }
 
-void moveToSecondary(const xl::ChartPtr& chart, int series) {
-  chart->SeriesCollection(series)->setAxisGroup(xlSecondary);
-  chart->SeriesCollection(series)->setMarkerStyle(xl::xlMarkerStyleNone);
+void moveToSecondary(LayoutContext& c, int series) {
+  c.chart->SeriesCollection(series)->setAxisGroup(xlSecondary);
+  c.chart->SeriesCollection(series)->setMarkerStyle(xl::xlMarkerStyleNone);
+  c.secondarySeries = series;
 }
 
 // Steps C1 to C7: a chart sheet after the data sheet, moved into the first
@@ -196,7 +197,7 @@ void climateLayout(LayoutContext& c) {
       setTitle(chart, xlValue, xlPrimary, "Напряжение (В)");
     }
     if (lin > 1) {
-      moveToSecondary(chart, lin);
+      moveToSecondary(c, lin);
       setTickFormat(chart, xlValue, xlSecondary, "0,00", "0.00");
       if (boxes.CheckBox3) {
         setTitle(chart, xlValue, xlSecondary, humidity);
@@ -223,7 +224,7 @@ void climateLayout(LayoutContext& c) {
   }
   if (boxes.CheckBox5 && others) {
     const int lin = 3 - !boxes.CheckBox2 - !boxes.CheckBox3;  // the light series
-    moveToSecondary(chart, lin);
+    moveToSecondary(c, lin);
     setTitle(chart, xlValue, xlSecondary, "Освещённость (Лк)");
     if (boxes.CheckBox6) {
       chart->Axes(xlValue, xlSecondary)->setScaleType(xl::xlScaleLogarithmic);
@@ -239,7 +240,7 @@ void climateLayout(LayoutContext& c) {
   if (!boxes.CheckBox5) {
     const int lin = boxes.CheckBox2 + boxes.CheckBox3 + boxes.CheckBox4;
     if (lin > 1) {
-      moveToSecondary(chart, lin);
+      moveToSecondary(c, lin);
       setTickFormat(chart, xlValue, xlSecondary, "0,00", "0.00");
       if (boxes.CheckBox3) {
         setTitle(chart, xlValue, xlSecondary, "Влажность (%)");

@@ -20,6 +20,7 @@ struct LayoutContext {
   const ReportControls& controls;
   AutomationComponents& components;  // ASheet is the current worksheet
   xl::ChartPtr chart = nullptr;      // the report's chart, once the layout made it
+  int secondarySeries = 0;           // its series on the secondary value axis (0: none)
 };
 
 // The number format of the value cells for the selected decimal places:

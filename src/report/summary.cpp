@@ -42,23 +42,17 @@ bool numberOf(std::string_view text, double& value) {
          std::isfinite(value);
 }
 
-// The climate family's series in the order of the table's columns, with the
-// box that adds each.
-struct ClimateColumn {
-  const char* key;
-  bool ReportControls::*box;
-};
-
-std::vector<ClimateColumn> climateColumns(int count) {
-  std::vector<ClimateColumn> columns = {{"temperature", &ReportControls::CheckBox2}};
+// The climate family's boxes in the order of the table's columns.
+std::vector<int> climateBoxes(int count) {
+  std::vector<int> boxes = {2};
   if (count != kTemperature) {
-    columns.push_back({"humidity", &ReportControls::CheckBox3});
+    boxes.push_back(3);
   }
   if (count == kClimateLight) {
-    columns.push_back({"light", &ReportControls::CheckBox5});
+    boxes.push_back(5);
   }
-  columns.push_back({"battery", &ReportControls::CheckBox4});
-  return columns;
+  boxes.push_back(4);
+  return boxes;
 }
 
 // The report's paired columns hold temperatures when their file's name
@@ -82,11 +76,11 @@ std::string_view cellOf(const TextTable& table, int row, int column) {
 }
 
 std::vector<SeriesData> climateData(int count, const TextTable& Arr, const Session& session,
-                                    const ReportControls& controls, bool withReadings) {
+                                    const ReportControls& controls) {
   std::vector<SeriesData> all;
   // Each line's time, read once for all the series (none where it does not
   // read).
-  const int last = withReadings ? std::min(session.countsttr, Arr.rows()) : 1;
+  const int last = std::min(session.countsttr, Arr.rows());
   std::vector<std::optional<double>> times;
   times.reserve(static_cast<std::size_t>(std::max(last - 1, 0)));
   std::string scratch;
@@ -97,13 +91,14 @@ std::vector<SeriesData> climateData(int count, const TextTable& Arr, const Sessi
                         : std::nullopt);
   }
   int column = 1;
-  for (const ClimateColumn& c : climateColumns(count)) {
-    if (!(controls.*c.box)) {
+  for (const int box : climateBoxes(count)) {
+    if (!boxTicked(controls, box)) {
       continue;
     }
     ++column;
     SeriesData data;
-    data.series.key = c.key;
+    data.series.key = climateSeriesKey(box);
+    data.series.box = box;
     data.series.name = trimmed(cellOf(Arr, 1, column));
     data.series.temperature = data.series.key == std::string("temperature") ||
                               (data.series.key == std::string("humidity") && session.ref == "#");
@@ -117,18 +112,11 @@ std::vector<SeriesData> climateData(int count, const TextTable& Arr, const Sessi
     }
     all.push_back(std::move(data));
   }
-  // On the chart: light beside other series goes to the secondary axis;
-  // without light the last of several does.
-  const auto light = std::find_if(all.begin(), all.end(),
-                                  [](const SeriesData& d) { return d.series.key == "light"; });
-  if (all.size() > 1) {
-    (light != all.end() ? *light : all.back()).series.axisGroup = 2;
-  }
   return all;
 }
 
 std::vector<SeriesData> pairedData(int count, const Session& session,
-                                   const ReportControls& controls, bool withReadings) {
+                                   const ReportControls& controls) {
   std::vector<SeriesData> all;
   const bool states = count == kPairedState;
   const bool temperatures = !states && pairedTemperatures(controls);
@@ -139,7 +127,7 @@ std::vector<SeriesData> pairedData(int count, const Session& session,
     data.series.key = data.series.name;
     data.series.kind = states ? SummarySeries::Kind::States : SummarySeries::Kind::Measurement;
     data.series.temperature = temperatures;
-    for (int r = 2; withReadings && r <= rows; ++r) {
+    for (int r = 2; r <= rows; ++r) {
       const std::string_view stamp = cellOf(session.Arr2, r, 2 * j - 1);
       const std::string_view value = cellOf(session.Arr2, r, 2 * j);
       double time = 0;
@@ -158,14 +146,13 @@ std::vector<SeriesData> pairedData(int count, const Session& session,
   return all;
 }
 
-std::vector<SeriesData> motionData(const TextTable& Arr, const Session& session,
-                                   bool withReadings) {
+std::vector<SeriesData> motionData(const TextTable& Arr, const Session& session) {
   SeriesData data;
   data.series.key = "events";
   data.series.name = "События";
   data.series.kind = SummarySeries::Kind::Events;
   const int rows = std::min(Arr.rows(), static_cast<int>(session.List.size()));
-  for (int r = 2; withReadings && r <= rows; ++r) {
+  for (int r = 2; r <= rows; ++r) {
     int seconds = 0;
     try {
       const double day = parseMonthDayYear(unquote(cellOf(Arr, r, 1)));
@@ -180,17 +167,17 @@ std::vector<SeriesData> motionData(const TextTable& Arr, const Session& session,
 }
 
 std::vector<SeriesData> seriesData(int count, const TextTable& Arr, const Session& session,
-                                   const ReportControls& controls, bool withReadings) {
+                                   const ReportControls& controls) {
   switch (count) {
     case kClimate:
     case kTemperature:
     case kClimateLight:
-      return climateData(count, Arr, session, controls, withReadings);
+      return climateData(count, Arr, session, controls);
     case kPairedNumeric:
     case kPairedState:
-      return pairedData(count, session, controls, withReadings);
+      return pairedData(count, session, controls);
     case kMotionEvents:
-      return motionData(Arr, session, withReadings);
+      return motionData(Arr, session);
     default:
       return {};
   }
@@ -272,13 +259,34 @@ std::string shortNumber(double value, char point) {
 
 }  // namespace
 
+std::string climateSeriesKey(int box) {
+  static constexpr const char* kKeys[] = {"temperature", "humidity", "battery", "light"};
+  return box >= 2 && box <= 5 ? kKeys[box - 2] : "";
+}
+
+bool boxTicked(const ReportControls& controls, int box) {
+  switch (box) {
+    case 2:
+      return controls.CheckBox2;
+    case 3:
+      return controls.CheckBox3;
+    case 4:
+      return controls.CheckBox4;
+    case 5:
+      return controls.CheckBox5;
+    default:
+      return false;
+  }
+}
+
 std::vector<SummarySeries> seriesOffered(int count, const Session& session) {
   std::vector<SummarySeries> offered;
   if (count == kClimate || count == kTemperature || count == kClimateLight) {
-    for (const ClimateColumn& c : climateColumns(count)) {
+    for (const int box : climateBoxes(count)) {
       SummarySeries series;
-      series.key = c.key;
-      series.name = c.key;
+      series.key = climateSeriesKey(box);
+      series.name = series.key;
+      series.box = box;
       offered.push_back(series);
     }
     return offered;
@@ -307,7 +315,7 @@ ReportSummary summarize(int count, const TextTable& Arr, const Session& session,
   summary.windowStart = windowStart;
   summary.windowEnd = windowEnd;
   summary.thinning = session.thinning;
-  std::vector<SeriesData> data = seriesData(count, Arr, session, controls, true);
+  std::vector<SeriesData> data = seriesData(count, Arr, session, controls);
   RowTable rows(data.size());
   const bool charted = count == kClimate || count == kTemperature || count == kClimateLight ||
                        count == kPairedNumeric;

@@ -24,9 +24,13 @@ struct SummarySeries {
   std::string name;  // as the report's table heads it
   enum class Kind { Measurement, States, Events } kind = Kind::Measurement;
   bool temperature = false;  // its mean kinetic temperature is given
-  bool charted = false;      // a series of the report's chart
-  int axisGroup = 1;         // its value axis on the chart
+  int box = 0;               // the climate family's box that adds it (2 to 5); 0: none
 };
+
+// The key of the series that the climate family's box `box` (CheckBox2 to
+// CheckBox5) adds to the report, and whether the box is ticked.
+std::string climateSeriesKey(int box);
+bool boxTicked(const ReportControls& controls, int box);
 
 // How a figure is shown: a count, a value of the series (the report's
 // decimals), a date and time, hours, or a percentage.

@@ -95,9 +95,10 @@ SummaryCells summaryCells(const ReportSummary& summary, int decimals) {
   return result;
 }
 
-void writeSummary(AutomationComponents& components, const xl::ChartPtr& chart,
-                  const ReportSummary& summary, const std::string& decimalsItem) {
-  const xl::WorksheetPtr sheet = components.XL->Sheets(3);
+void writeSummary(const LayoutContext& layout, const ReportSummary& summary) {
+  const std::string& decimalsItem = layout.controls.ComboBox1;
+  const xl::ChartPtr& chart = layout.chart;
+  const xl::WorksheetPtr sheet = layout.components.XL->Sheets(3);
   const std::string values = numberFormatFor(decimalsItem);
   const SummaryCells built = summaryCells(summary, decimalsItem[0] - '0');
   const TextTable& cells = built.texts;
@@ -172,7 +173,7 @@ void writeSummary(AutomationComponents& components, const xl::ChartPtr& chart,
     series->setXValues("=Лист3!R" + at + "C2:R" + next + "C2");
     series->setValues("=Лист3!R" + at + "C3:R" + next + "C3");
     series->setMarkerStyle(xl::xlMarkerStyleNone);
-    if (summary.series[static_cast<std::size_t>(line.series)].axisGroup == 2) {
+    if (line.series + 1 == layout.secondarySeries) {
       series->setAxisGroup(xl::xlSecondary);
     }
     const xl::BorderPtr border = series->Border();

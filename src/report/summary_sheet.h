@@ -10,6 +10,7 @@
 
 #include "report/automation.h"
 #include "report/excel_report.h"
+#include "report/report_layouts.h"
 #include "report/summary.h"
 
 namespace vexa {
@@ -30,10 +31,9 @@ struct SummaryCells {
 };
 SummaryCells summaryCells(const ReportSummary& summary, int decimals);
 
-// Writes `summary` on the workbook's third sheet with the report's decimal
-// places (`decimalsItem`, "0" to "8"), and its limit lines on `chart` (when
-// the report has one).
-void writeSummary(AutomationComponents& components, const xl::ChartPtr& chart,
-                  const ReportSummary& summary, const std::string& decimalsItem);
+// Writes `summary` on the workbook's third sheet of the report that
+// `layout` made, with its decimal places, and its limit lines on its chart
+// (when it has one), each on its series' value axis.
+void writeSummary(const LayoutContext& layout, const ReportSummary& summary);
 
 }  // namespace vexa

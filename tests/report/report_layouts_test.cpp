@@ -398,6 +398,18 @@ TEST_F(ClimateLayoutTest, SummaryOnTheThirdSheetAndLimitLinesOnTheChart) {
   EXPECT_NE(name->find("=Лист3!R"), std::string::npos);
 }
 
+// A limit line stands on its series' value axis: light beside others is on
+// the secondary axis, the battery then on the primary one.
+TEST_F(ClimateLayoutTest, LimitLinesOnTheAxisOfTheirSeries) {
+  tick("2345");
+  host.values.limits = {{"light", {std::nullopt, 1000.0}}, {"battery", {std::nullopt, 3.2}}};
+  run(kClimateLight, 5);
+  EXPECT_TRUE(has("Chart.SeriesCollection(3).AxisGroup = 2"));  // the light series
+  EXPECT_TRUE(has("NewSeries#1.AxisGroup = 2"));                // the light's limit
+  EXPECT_FALSE(has("NewSeries#2.AxisGroup = 2"));               // the battery's
+  EXPECT_EQ(server.log.starting("Chart.SeriesCollection.NewSeries").size(), 2u);
+}
+
 // Without limits the chart is as it was: no series beyond the table's.
 TEST_F(ClimateLayoutTest, NoLimitsNoLines) {
   tick("23");

@@ -100,7 +100,7 @@ TEST_F(SummaryTest, TwoProbeFreezerWithLimits) {
   EXPECT_TRUE(s.series[0].temperature);
   EXPECT_TRUE(s.series[1].temperature);
   EXPECT_FALSE(s.series[2].temperature);
-  EXPECT_EQ(s.series[2].axisGroup, 2);  // the battery, on the secondary axis
+  EXPECT_EQ(s.series[2].box, 4);  // the battery
   EXPECT_EQ(figure(s, "Показаний", 0), 6);
   EXPECT_EQ(figure(s, "Минимум", 0), -26);
   EXPECT_EQ(figure(s, "Время минимума", 0), parseDateTime("2021-01-01 04:00:00"));
@@ -170,8 +170,8 @@ TEST_F(SummaryTest, SeriesOfTheClimateLayouts) {
   ASSERT_EQ(light.series.size(), 4u);
   EXPECT_EQ(light.series[2].key, "light");
   EXPECT_EQ(light.series[2].name, "Освещённость (Лк)");
-  EXPECT_EQ(light.series[2].axisGroup, 2);  // light beside others
-  EXPECT_EQ(light.series[3].axisGroup, 1);
+  EXPECT_EQ(light.series[2].box, 5);  // light before the battery, as in the table
+  EXPECT_EQ(light.series[3].box, 4);
   EXPECT_FALSE(light.series[1].temperature);  // humidity
   EXPECT_EQ(figure(light, "Минимум", 2), 0);
 

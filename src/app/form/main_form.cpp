@@ -150,26 +150,10 @@ void MainForm::updatePreviewInView() {
 
 namespace {
 
-// The limitable series of a layout's preview: the key each goes by (the
-// batch program's names for the climate family, the heading of a paired
-// column), the box that adds it (0: always there).
-std::string keyOfBox(int box) {
-  switch (box) {
-    case 2:
-      return "temperature";
-    case 3:
-      return "humidity";
-    case 4:
-      return "battery";
-    case 5:
-      return "light";
-    default:
-      return {};
-  }
-}
-
+// The key a limitable series of the preview goes by: the batch program's
+// name for the climate family's, the heading of a paired column.
 std::string keyOf(const PreviewSeries& series) {
-  return series.box != 0 ? keyOfBox(series.box)
+  return series.box != 0 ? climateSeriesKey(series.box)
                          : std::string(trimSpaces(decimalComma(series.name)));
 }
 
