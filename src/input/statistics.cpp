@@ -60,6 +60,10 @@ Excursions excursionsOf(const std::vector<Reading>& ordered, double windowStart,
 
 }  // namespace
 
+double hoursOf(double days) {
+  return std::round(days * 86400) / 3600;
+}
+
 std::optional<std::optional<double>> limitFromText(std::string_view text) {
   std::string ascii = replaceAll(trimSpaces(text), "\u2212", "-");
   if (ascii.empty()) {

@@ -26,6 +26,10 @@ struct Limits {
   bool operator==(const Limits&) const = default;
 };
 
+// A duration in days as hours, to the second (the exports' time stamps are
+// whole seconds): the day counts' own rounding stays out of the figures.
+double hoursOf(double days);
+
 // A limit as the user types it: spaces around it, a decimal point or comma,
 // a typographic minus sign too. An empty text is no limit (an empty value);
 // none when the text is no number.

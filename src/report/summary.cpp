@@ -16,12 +16,6 @@ namespace vexa {
 
 namespace {
 
-// Durations to the second (the exports' time stamps are whole seconds), in
-// hours: the day counts' own rounding stays out of the figures.
-double hoursOf(double days) {
-  return std::round(days * 86400) / 3600;
-}
-
 std::string trimmed(std::string_view text) {
   return std::string(trimSpaces(text));
 }

@@ -264,13 +264,14 @@ namespace {
 
 // Hours as the window writes them: "1,25 ч".
 std::string hoursText(double days) {
-  return previewNumber(std::round(days * 86400) / 3600) + " ч";
+  return previewNumber(hoursOf(days)) + " ч";
 }
 
+// "2 раза", "5 раз", "12 раз", "22 раза".
 std::string timesText(int count) {
   const int tens = count % 100;
   const int last = count % 10;
-  const char* word = tens >= 11 && tens <= 14 ? "раз" : last >= 2 && last <= 4 ? "раза" : "раз";
+  const char* word = last >= 2 && last <= 4 && !(tens >= 12 && tens <= 14) ? "раза" : "раз";
   return std::to_string(count) + " " + word;
 }
 
