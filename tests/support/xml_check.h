@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "input/text.h"
+
 namespace vexa::testing {
 
 namespace xml_detail {
@@ -15,37 +17,14 @@ namespace xml_detail {
 // The code point at `at`, and its length; -1 for a byte that is not valid
 // UTF-8 there.
 inline long codePoint(std::string_view text, std::size_t at, std::size_t& length) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
-  const unsigned char first = byte(0);
-  long value = 0;
-  if (first < 0x80) {
-    length = 1;
-    return first;
-  }
-  if (first >= 0xC2 && first <= 0xDF) {
-    length = 2;
-    value = first & 0x1F;
-  } else if (first >= 0xE0 && first <= 0xEF) {
-    length = 3;
-    value = first & 0x0F;
-  } else if (first >= 0xF0 && first <= 0xF4) {
-    length = 4;
-    value = first & 0x07;
-  } else {
+  length = utf8SequenceAt(text, at);
+  if (length == 0) {
     return -1;
   }
-  if (at + length > text.size()) {
-    return -1;
-  }
+  static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  long value = static_cast<unsigned char>(text[at]) & kLeadBits[length];
   for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) {
-      return -1;
-    }
-    value = (value << 6) | (byte(i) & 0x3F);
-  }
-  const long least[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (value < least[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-    return -1;
+    value = (value << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
   }
   return value;
 }
