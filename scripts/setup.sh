@@ -39,8 +39,13 @@ version=$(dpkg-query -W -f='${Version}' libdeflate-dev)
 if [ "$(cat /usr/src/libdeflate/.debian-version 2>/dev/null)" != "$version" ]; then
   if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
     codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-      "$codename" | run tee /etc/apt/sources.list.d/vexa-chart-sources.sources > /dev/null
+    # The sources from the archive the machine already installs from.
+    archive=$({ grep -hs '^URIs:' /etc/apt/sources.list.d/*.sources | awk '{ print $2 }'
+                grep -hs '^deb ' /etc/apt/sources.list |
+                  sed -E 's/^deb +(\[[^]]*\] +)?([^ ]+).*/\2/'; } | grep -E '/debian/?$' | head -n 1 || true)
+    printf 'Types: deb-src\nURIs: %s\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+      "${archive:-http://deb.debian.org/debian}" "$codename" "$codename" |
+      run tee /etc/apt/sources.list.d/vexa-chart-sources.sources > /dev/null
     run apt-get update
   fi
   work=$(mktemp -d)
