@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick
   libreoffice-calc-nogui poppler-utils gnumeric python3-openpyxl xlsx2csv libxml2-utils
+  python3-xlsxwriter
   default-jdk-headless libapache-poi-java libxmlbeans-java
   fonts-wine fonts-liberation fonts-dejavu-core fonts-crosextra-carlito
   xdg-utils dpkg-dev file time
