@@ -2,7 +2,8 @@
 // geometry, captions and tab order read back from the windows; an export
 // given as on the command line opens and fills the pickers; Start writes the
 // workbook; the preview takes the mouse and Ctrl+G; files dropped on the
-// window open; the About window's links; the settings in the registry.
+// window open; the About window's links; the settings and the typed limits
+// in the registry, the preview and the workbook.
 // Dialogs and the clock are behind the same seams as on Linux.
 #include <windows.h>
 
@@ -15,12 +16,15 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "app/form/about.h"
 #include "app/win32/tform1.h"
 #include "app/win32/tform2.h"
 #include "app/win32/win32_util.h"
 #include "input/datetime.h"
+#include "platform/windows_text.h"
 #include "spreadsheet/engine.h"
 #include "support/form_doubles.h"
 #include "support/temp_files.h"
@@ -328,6 +332,62 @@ TEST_F(Win32WindowTest, TheAboutWindowAndItsLinks) {
   EXPECT_EQ(dialogs.openedUrls,
             (std::vector<std::string>{"www.example.org", "mailto:info@example.org"}));
   EXPECT_TRUE(::IsWindowEnabled(form.handle()));
+}
+
+// The row of limits, typed into the window's own controls: the preview draws
+// them and counts the band's excursions, the registry keeps them for the
+// layout, and Start puts them on the chart and the third sheet.
+TEST_F(Win32WindowTest, TypedLimitsReachThePreviewTheRegistryAndTheWorkbook) {
+  const std::wstring root = L"Software\\Vexa_Chart_Test";
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, root.c_str());
+  RegistrySettings settings(root);
+  form.presenter().useSettings(settings);
+  form.presenter().setPreviewShown(true);
+  std::ifstream example(platform::pathOf(std::string(VEXA_EXAMPLES) + "/tag#2_freezer.csv"),
+                        std::ios::binary);
+  const std::string path =
+      dir.write("tag#2_freezer.csv", std::string(std::istreambuf_iterator<char>(example), {}));
+  form.presenter().openFile(path);
+  pump();
+  HWND series = control(ControlId::LimitSeries);
+  ASSERT_TRUE(visible(series));
+  ASSERT_EQ(::SendMessageW(series, CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(::SendMessageW(series, CB_GETCURSEL, 0, 0), 0);
+  wchar_t item[64] = {};
+  ::SendMessageW(series, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
+  EXPECT_EQ(platform::utf8Of(item), "Температура зонда (°C)");
+
+  ::SetWindowTextW(control(ControlId::LimitLow), L"-25");
+  ::SetWindowTextW(control(ControlId::LimitHigh), L"-15");
+  pump();
+  const form::PreviewPlot& plot = form.presenter().preview();
+  ASSERT_FALSE(plot.limits().empty());
+  ASSERT_TRUE(plot.limits()[0].low && plot.limits()[0].high);
+  EXPECT_EQ(*plot.limits()[0].low, -25.0);
+  EXPECT_EQ(*plot.limits()[0].high, -15.0);
+  ASSERT_GE(plot.statistics().size(), 1u);
+  EXPECT_NE(plot.statistics()[0].find("выше -15: 2 раза, 1,25 ч"), std::string::npos)
+      << plot.statistics()[0];
+  EXPECT_EQ(RegistrySettings(root).value("limits/3/temperature/high"), "-15");
+
+  // The second series of the list shows its own, empty limits.
+  ::SendMessageW(series, CB_SETCURSEL, 1, 0);
+  ::SendMessageW(form.handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(series), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(series));
+  pump();
+  EXPECT_EQ(windowText(control(ControlId::LimitHigh)), "");
+  EXPECT_EQ(*form.presenter().preview().limits()[0].high, -15.0);
+
+  ::SendMessageW(control(ControlId::CheckBox1), BM_CLICK, 0, 0);  // leave it closed
+  click(ControlId::Button2);
+  ASSERT_FALSE(dialogs.messages.empty());
+  EXPECT_EQ(dialogs.messages.back().text, "Файл сохранен.");
+  const auto parts = testing::readPackage(dir.file("tag#2_freezer-070121_153045.xlsx"));
+  EXPECT_NE(parts.at("xl/charts/chart1.xml").find("<a:prstDash val=\"dash\"/>"), std::string::npos);
+  EXPECT_NE(parts.at("xl/sharedStrings.xml").find("Верхний предел: -15"), std::string::npos);
+  EXPECT_NE(parts.at("xl/sharedStrings.xml").find("Выше верхнего предела: выходов"),
+            std::string::npos);
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, root.c_str());
 }
 
 // The preview's state and the last folder live in the registry.
