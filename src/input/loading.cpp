@@ -50,6 +50,8 @@ class ByteSource {
   // The bytes of the file taken since the (re)start, the byte-order mark
   // included.
   virtual std::uint64_t taken() const = 0;
+  // The bytes one read is best asked for.
+  virtual std::size_t chunkSize() const { return kChunkSize; }
 };
 
 class MemorySource final : public ByteSource {
@@ -97,6 +99,7 @@ class FileSource final : public ByteSource {
   }
   void restart() override { position_ = start_; }
   std::uint64_t taken() const override { return position_ - start_; }
+  std::size_t chunkSize() const override { return platform::InputFile::readSize(); }
 
  private:
   platform::InputFile& file_;
@@ -378,7 +381,7 @@ std::string fromWindows1251(std::string_view text) {
 class Utf16Source final : public ByteSource {
  public:
   Utf16Source(ByteSource& raw, bool bigEndian, std::string_view path)
-      : raw_(raw), bigEndian_(bigEndian), path_(path), units_(kChunkSize / 2) {}
+      : raw_(raw), bigEndian_(bigEndian), path_(path), units_(raw.chunkSize() / 2) {}
 
   std::size_t read(char* buffer, std::size_t capacity) override {
     while (out_.size() - served_ < capacity && !ended_) {
@@ -495,7 +498,7 @@ struct PassSizes {
 LoadedLines readLines(ByteSource& source, TextEncoding encoding, std::string_view path,
                       std::size_t maxLines, PassSizes& sizes,
                       const std::function<void()>& betweenPasses = {}) {
-  std::vector<char> buffer(kChunkSize);
+  std::vector<char> buffer(source.chunkSize());
   LoadedLines result;
   result.encoding = encoding;
 

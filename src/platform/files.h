@@ -79,6 +79,10 @@ class InputFile {
   int error() const { return error_; }
   FileKind kind() const { return kind_; }
 
+  // The bytes one read should ask for: enough that the cost of each call to
+  // the system stays small beside the bytes it brings.
+  static std::size_t readSize();
+
   // Reads up to `capacity` bytes from `offset`: the count (0 at the end), or
   // -1 with `error` set.
   std::int64_t readAt(char* buffer, std::size_t capacity, std::uint64_t offset, int& error);

@@ -18,6 +18,7 @@
 #include <random>
 #include <thread>
 
+#include "platform/files.h"
 #include "support/error_text.h"
 #include "support/temp_files.h"
 
@@ -177,9 +178,10 @@ TEST(Loading, FilesLargerThanOneReadAgreeWithAPlainSplit) {
   // line ends (CR LF split in two included) fall on every read boundary.
   testing::TempDir dir;
   std::mt19937 random(12345);
+  const std::size_t read = platform::InputFile::readSize();
   for (int round = 0; round < 6; ++round) {
     std::string text;
-    const std::size_t target = 300'000 + static_cast<std::size_t>(round) * 97'003;
+    const std::size_t target = read + read / 6 + static_cast<std::size_t>(round) * (read * 3 / 8);
     const char* ends[] = {"\r\n", "\n", "\r"};
     while (text.size() < target) {
       const std::size_t length = random() % (round == 5 ? 400'000 : 120);
@@ -199,7 +201,8 @@ TEST(Loading, FilesLargerThanOneReadAgreeWithAPlainSplit) {
 
 TEST(Loading, CrLfSplitAcrossReadsCountsOnce) {
   testing::TempDir dir;
-  for (const std::size_t split : {262'143u, 262'144u, 262'145u}) {
+  const std::size_t read = platform::InputFile::readSize();
+  for (const std::size_t split : {read - 1, read, read + 1}) {
     std::string text(split - 1, 'x');
     text += "\r\nnext\r\n";
     const LoadedLines loaded = loadExportLines(dir.write("split.csv", text));
