@@ -93,25 +93,6 @@ bool InputFile::state(FileState& out, int& error) const {
   return true;
 }
 
-int followLinks(const fs::path& path, fs::path& file) {
-  file = path;
-  for (int hops = 0;; ++hops) {
-    struct stat info {};
-    if (::lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-      return 0;
-    }
-    if (hops == 40) {
-      return ELOOP;
-    }
-    std::error_code error;
-    const fs::path target = fs::read_symlink(file, error);
-    if (error) {
-      return error.value();
-    }
-    file = target.is_absolute() ? target : file.parent_path() / target;
-  }
-}
-
 OutputFile::~OutputFile() {
   close();
 }

@@ -166,24 +166,6 @@ bool InputFile::state(FileState& out, int& error) const {
   return true;
 }
 
-int followLinks(const fs::path& path, fs::path& file) {
-  file = path;
-  for (int hops = 0;; ++hops) {
-    std::error_code error;
-    if (!fs::is_symlink(file, error)) {
-      return 0;
-    }
-    if (hops == 40) {
-      return ELOOP;
-    }
-    const fs::path target = fs::read_symlink(file, error);
-    if (error) {
-      return EACCES;
-    }
-    file = target.is_absolute() ? target : file.parent_path() / target;
-  }
-}
-
 OutputFile::~OutputFile() {
   close();
 }

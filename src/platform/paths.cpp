@@ -1,6 +1,10 @@
-// Path texts, the same code on every system: the platform's own conversions
-// (pathOf, textOf) and delimiters make the difference.
+// Path texts and the links a path leads through, the same code on every
+// system: the platform's own conversions (pathOf, textOf) and delimiters make
+// the difference.
 #include "platform/files.h"
+
+#include <cerrno>
+#include <system_error>
 
 namespace vexa::platform {
 
@@ -23,6 +27,27 @@ bool exists(std::string_view path) {
 bool isFolder(std::string_view path) {
   std::error_code ignored;
   return fs::is_directory(pathOf(path), ignored);
+}
+
+// A link is read with the standard library on every system; its reason for
+// failing is told as an errno value, EACCES when it has none.
+int followLinks(const fs::path& path, fs::path& file) {
+  file = path;
+  for (int hops = 0;; ++hops) {
+    std::error_code error;
+    if (!fs::is_symlink(file, error)) {
+      return 0;
+    }
+    if (hops == 40) {
+      return ELOOP;
+    }
+    const fs::path target = fs::read_symlink(file, error);
+    if (error) {
+      const std::error_condition reason = error.default_error_condition();
+      return reason.category() == std::generic_category() ? reason.value() : EACCES;
+    }
+    file = target.is_absolute() ? target : file.parent_path() / target;
+  }
 }
 
 }  // namespace vexa::platform
