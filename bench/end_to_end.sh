@@ -19,7 +19,7 @@ trap 'rm -rf "$work"' EXIT
 "$generate" paired 200000 "$work/paired_200k_4.csv" 4
 "$generate" climate 32000 "$work/climate_32k.csv"
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+source bench/timing.sh
 
 printf '%-20s %-34s %8s %8s\n' export series "wall s" "peak MB"
 measure() {

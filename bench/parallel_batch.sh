@@ -19,7 +19,7 @@ for i in $(seq "$files"); do
 done
 cat "$work"/*.csv > /dev/null  # from the page cache, as a user's second run
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+source bench/timing.sh
 # measure NAME ARGS...: median wall seconds and peak MB of the program.
 measure() {
   local name=$1; shift

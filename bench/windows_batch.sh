@@ -21,14 +21,7 @@ trap '/usr/lib/wine/wineserver -k 2> /dev/null || true; rm -rf "$work"' EXIT
 "$linux/bench/vexa-generate-export" climate 1000000 "$work/climate_1m.csv"
 "$linux/bench/vexa-generate-export" light 1000000 "$work/light_1m.csv"
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-seconds() {
-  local start end
-  start=$(date +%s%N)
-  "$@" > /dev/null 2>&1
-  end=$(date +%s%N)
-  awk -v ns=$((end - start)) 'BEGIN { printf "%.4f\n", ns / 1e9 }'
-}
+source bench/timing.sh
 
 printf '%-18s %-32s %10s %10s %7s\n' export series "Linux s" "Wine s" ratio
 for case in "climate_1m temperature,humidity" "light_1m temperature,humidity,battery,light"; do

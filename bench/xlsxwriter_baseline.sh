@@ -19,14 +19,7 @@ trap 'rm -rf "$work"' EXIT
 "$generate" climate 1000000 "$work/climate_1m.csv"
 cat "$work/climate_1m.csv" > /dev/null  # from the page cache for both
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-seconds() {  # the wall time of a command, in seconds
-  local start end
-  start=$(date +%s%N)
-  "$@" > /dev/null 2>&1
-  end=$(date +%s%N)
-  awk -v ns=$((end - start)) 'BEGIN { printf "%.4f\n", ns / 1e9 }'
-}
+source bench/timing.sh
 for _ in $(seq "$runs"); do
   seconds "$program" --output "$work/program.xlsx" "$work/climate_1m.csv" >> "$work/program"
   seconds /usr/bin/python3 bench/xlsxwriter_report.py "$work/climate_1m.csv" \
