@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -187,10 +186,7 @@ TEST_F(BatchTest, UsageErrors) {
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "tag-070121_153045.xlsx"));
 }
 
-std::string bytesOf(const std::string& path) {
-  std::ifstream file(platform::pathOf(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+using testing::bytesOf;
 
 // A workbook at --output stays byte for byte until the new report is
 // complete: a report that fails after the lifecycle's early save, or a save

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 #include "support/error_text.h"
@@ -69,10 +68,7 @@ TEST(ZipPackage, AFailingBuildEndsThePackageWithItsError) {
             std::string::npos);
 }
 
-std::string bytesOf(const std::string& path) {
-  std::ifstream file(platform::pathOf(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+using testing::bytesOf;
 
 std::vector<std::string> namesIn(const std::filesystem::path& folder) {
   std::vector<std::string> names;

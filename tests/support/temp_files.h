@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -11,6 +12,13 @@
 #include "platform/files.h"
 
 namespace vexa::testing {
+
+// The bytes of the file at `path` (the program's UTF-8 path text); empty when
+// it cannot be read.
+inline std::string bytesOf(const std::string& path) {
+  std::ifstream file(platform::pathOf(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
 
 class TempDir {
  public:

@@ -16,8 +16,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "app/form/about.h"
 #include "app/win32/tform1.h"
@@ -343,10 +341,8 @@ TEST_F(Win32WindowTest, TypedLimitsReachThePreviewTheRegistryAndTheWorkbook) {
   RegistrySettings settings(root);
   form.presenter().useSettings(settings);
   form.presenter().setPreviewShown(true);
-  std::ifstream example(platform::pathOf(std::string(VEXA_EXAMPLES) + "/tag#2_freezer.csv"),
-                        std::ios::binary);
-  const std::string path =
-      dir.write("tag#2_freezer.csv", std::string(std::istreambuf_iterator<char>(example), {}));
+  const std::string path = dir.write(
+      "tag#2_freezer.csv", testing::bytesOf(std::string(VEXA_EXAMPLES) + "/tag#2_freezer.csv"));
   form.presenter().openFile(path);
   pump();
   HWND series = control(ControlId::LimitSeries);
