@@ -34,6 +34,9 @@ inline constexpr int xlDash = -4115;
 inline constexpr int xlThin = 2;  // border weight
 inline constexpr int xlMedium = -4138;
 inline constexpr int xlHAlignCenter = 3;  // horizontal alignment (centred)
+inline constexpr int xlPortrait = 1;      // page orientation
+inline constexpr int xlLandscape = 2;
+inline constexpr int xlPaperA4 = 9;  // paper size
 
 class Application;
 class Axis;
@@ -46,6 +49,8 @@ class ChartObjects;
 class Charts;
 class ErrorCheckingOptions;
 class Font;
+class Interior;
+class PageSetup;
 class PlotArea;
 class Range;
 class Series;
@@ -67,6 +72,8 @@ using ChartObjectsPtr = std::shared_ptr<ChartObjects>;
 using ChartsPtr = std::shared_ptr<Charts>;
 using ErrorCheckingOptionsPtr = std::shared_ptr<ErrorCheckingOptions>;
 using FontPtr = std::shared_ptr<Font>;
+using InteriorPtr = std::shared_ptr<Interior>;
+using PageSetupPtr = std::shared_ptr<PageSetup>;
 using PlotAreaPtr = std::shared_ptr<PlotArea>;
 using RangePtr = std::shared_ptr<Range>;
 using SeriesPtr = std::shared_ptr<Series>;
@@ -121,6 +128,24 @@ class Worksheet {
   virtual RangePtr Range(const xl::Range& cell1, const xl::Range& cell2) = 0;
   virtual ChartObjectsPtr ChartObjects() = 0;
   virtual ShapePtr Shapes(int index) = 0;
+  virtual PageSetupPtr PageSetup() = 0;
+};
+
+// How a worksheet prints: orientation, paper, the printed area and the
+// columns repeated on every page ("$A:$A"), the header and the footer
+// (with the page codes &P and &N).
+class PageSetup {
+ public:
+  virtual ~PageSetup() = default;
+  virtual void setOrientation(int orientation) = 0;
+  virtual void setPaperSize(int size) = 0;
+  // The printed area scaled to so many pages across, as many down as it
+  // takes.
+  virtual void setFitToPagesWide(int pages) = 0;
+  virtual void setPrintArea(std::string_view reference) = 0;
+  virtual void setPrintTitleColumns(std::string_view columns) = 0;
+  virtual void setCenterHeader(std::string_view text) = 0;
+  virtual void setCenterFooter(std::string_view text) = 0;
 };
 
 class Range {
@@ -133,8 +158,18 @@ class Range {
   // The whole block at once, each text read as a user of the installation's
   // language would type it.
   virtual void setFormulaR1C1Local(const TextTable& values) = 0;
+  virtual void setWrapText(bool wrap) = 0;
+  virtual void setRowHeight(double points) = 0;
   virtual FontPtr Font() = 0;
   virtual BordersPtr Borders() = 0;
+  virtual InteriorPtr Interior() = 0;
+};
+
+// The cells' background: a colour, 0xBBGGRR as RGB() makes it.
+class Interior {
+ public:
+  virtual ~Interior() = default;
+  virtual void setColor(int bgr) = 0;
 };
 
 class Font {

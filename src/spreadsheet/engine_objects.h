@@ -92,6 +92,7 @@ class WorksheetObject final : public xl::Worksheet,
   xl::RangePtr Range(const xl::Range& cell1, const xl::Range& cell2) override;
   xl::ChartObjectsPtr ChartObjects() override;
   xl::ShapePtr Shapes(int index) override;
+  xl::PageSetupPtr PageSetup() override;
 
   void check() const {
     book_->checkOpen();
@@ -126,8 +127,11 @@ class RangeObject final : public xl::Range, public std::enable_shared_from_this<
   void setNumberFormat(std::string_view format) override;
   void setNumberFormatLocal(std::string_view format) override;
   void setFormulaR1C1Local(const TextTable& values) override;
+  void setWrapText(bool wrap) override;
+  void setRowHeight(double points) override;
   xl::FontPtr Font() override;
   xl::BordersPtr Borders() override;
+  xl::InteriorPtr Interior() override;
 
   // Changes the format of every cell of the block.
   template <class Change>

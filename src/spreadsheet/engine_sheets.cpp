@@ -79,6 +79,118 @@ class BordersObject final : public xl::Borders {
   std::shared_ptr<RangeObject> range_;
 };
 
+class InteriorObject final : public xl::Interior {
+ public:
+  explicit InteriorObject(std::shared_ptr<RangeObject> range) : range_(std::move(range)) {}
+  void setColor(int bgr) override {
+    if (bgr < 0 || bgr > 0xFFFFFF) {
+      fail("Недопустимый цвет заливки: " + std::to_string(bgr) + ".");
+    }
+    // The model keeps colours as the file writes them, red first.
+    const auto value = static_cast<std::uint32_t>(bgr);
+    const std::uint32_t rgb = (value & 0xFF) << 16 | (value & 0xFF00) | (value >> 16 & 0xFF);
+    range_->reformat([rgb](CellFormat& f) { f.fill = rgb; });
+  }
+
+ private:
+  std::shared_ptr<RangeObject> range_;
+};
+
+// "A" → 1, "AB" → 28: the column of a reference's letters; 0 when there are none.
+int columnOfLetters(std::string_view letters) {
+  int column = 0;
+  for (const char c : letters) {
+    if (c < 'A' || c > 'Z' || column > kMaxColumns) {
+      return 0;
+    }
+    column = column * 26 + (c - 'A' + 1);
+  }
+  return column <= kMaxColumns ? column : 0;
+}
+
+// One corner of an absolute reference, "$B$7" (`row` is 0 for a column
+// only, "$B").
+bool readCorner(std::string_view text, int& column, int& row) {
+  if (text.empty() || text[0] != '$') {
+    return false;
+  }
+  text.remove_prefix(1);
+  const auto dollar = text.find('$');
+  column = columnOfLetters(text.substr(0, dollar));
+  row = 0;
+  if (dollar != std::string_view::npos) {
+    const std::string_view digits = text.substr(dollar + 1);
+    if (digits.empty() || digits.size() > 7) {
+      return false;
+    }
+    for (const char c : digits) {
+      if (c < '0' || c > '9') {
+        return false;
+      }
+      row = row * 10 + (c - '0');
+    }
+    if (row < 1 || row > kMaxRows) {
+      return false;
+    }
+  }
+  return column > 0;
+}
+
+class PageSetupObject final : public xl::PageSetup {
+ public:
+  explicit PageSetupObject(std::shared_ptr<WorksheetObject> sheet) : sheet_(std::move(sheet)) {}
+
+  void setOrientation(int orientation) override {
+    if (orientation != xl::xlPortrait && orientation != xl::xlLandscape) {
+      fail("Недопустимая ориентация страницы: " + std::to_string(orientation) + ".");
+    }
+    page().landscape = orientation == xl::xlLandscape;
+  }
+  void setPaperSize(int size) override {
+    if (size < 1 || size > 118) {
+      fail("Недопустимый размер бумаги: " + std::to_string(size) + ".");
+    }
+    page().paperSize = size;
+  }
+  void setFitToPagesWide(int pages) override {
+    if (pages < 1 || pages > 32767) {
+      fail("Число страниц в ширину должно быть от 1 до 32767.");
+    }
+    page().fitToWidth = pages;
+  }
+  void setPrintArea(std::string_view reference) override {
+    const auto colon = reference.find(':');
+    int c1 = 0, r1 = 0, c2 = 0, r2 = 0;
+    if (colon == std::string_view::npos || !readCorner(reference.substr(0, colon), c1, r1) ||
+        !readCorner(reference.substr(colon + 1), c2, r2) || r1 == 0 || r2 == 0) {
+      fail("Область печати " + inQuotes(reference) + " должна быть вида $A$1:$D$20.");
+    }
+    page().printArea =
+        CellBlock{std::min(r1, r2), std::min(c1, c2), std::max(r1, r2), std::max(c1, c2)};
+  }
+  void setPrintTitleColumns(std::string_view columns) override {
+    const auto colon = columns.find(':');
+    int c1 = 0, c2 = 0, r1 = 0, r2 = 0;
+    if (colon == std::string_view::npos || !readCorner(columns.substr(0, colon), c1, r1) ||
+        !readCorner(columns.substr(colon + 1), c2, r2) || r1 != 0 || r2 != 0) {
+      fail("Сквозные столбцы " + inQuotes(columns) + " должны быть вида $A:$B.");
+    }
+    page().titleFirstColumn = std::min(c1, c2);
+    page().titleLastColumn = std::max(c1, c2);
+  }
+  void setCenterHeader(std::string_view text) override { page().header = text; }
+  void setCenterFooter(std::string_view text) override { page().footer = text; }
+
+ private:
+  PageSetupModel& page() {
+    sheet_->checkCells();
+    PageSetupModel& model = sheet_->sheet()->page;
+    model.set = true;
+    return model;
+  }
+  std::shared_ptr<WorksheetObject> sheet_;
+};
+
 }  // namespace
 
 void RangeObject::setHorizontalAlignment(int alignment) {
@@ -170,6 +282,30 @@ void RangeObject::applyNumberFormat(const std::string& code) {
   sheet_->checkCells();
   const std::uint32_t index = sheet_->book()->model.formats.internCode(code);
   reformat([index](CellFormat& f) { f.numberFormat = index; });
+}
+
+void RangeObject::setRowHeight(double points) {
+  sheet_->checkCells();
+  if (!(points >= 0 && points <= 409)) {
+    fail("Высота строки должна быть от 0 до 409 пунктов.");
+  }
+  for (int r = block_.firstRow; r <= block_.lastRow; ++r) {
+    sheet_->sheet()->rowHeights[r] = points;
+  }
+}
+
+void RangeObject::setWrapText(bool wrap) {
+  reformat([wrap](CellFormat& f) { f.wrap = wrap; });
+}
+
+xl::InteriorPtr RangeObject::Interior() {
+  sheet_->checkCells();
+  return std::make_shared<InteriorObject>(shared_from_this());
+}
+
+xl::PageSetupPtr WorksheetObject::PageSetup() {
+  checkCells();
+  return std::make_shared<PageSetupObject>(shared_from_this());
 }
 
 xl::FontPtr RangeObject::Font() {

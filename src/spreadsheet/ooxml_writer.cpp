@@ -97,9 +97,27 @@ std::string stylesPart(const FormatTable& formats) {
       "<charset val=\"204\"/><scheme val=\"minor\"/></font>"
       "<font><b/><sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/>"
       "<family val=\"2\"/><charset val=\"204\"/><scheme val=\"minor\"/></font>"
-      "</fonts>"
-      "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
-      "<fill><patternFill patternType=\"gray125\"/></fill></fills>");
+      "</fonts>");
+  // Fills 0 and 1 are the ones every workbook has; then one per colour in use.
+  std::vector<std::uint32_t> fills = {kNoFill, kNoFill};
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    const std::uint32_t fill = formats.at(static_cast<std::uint32_t>(i)).fill;
+    if (fill != kNoFill && std::find(fills.begin() + 2, fills.end(), fill) == fills.end()) {
+      fills.push_back(fill);
+    }
+  }
+  x.open("fills").attribute("count", static_cast<int>(fills.size())).close();
+  x.raw(
+      "<fill><patternFill patternType=\"none\"/></fill>"
+      "<fill><patternFill patternType=\"gray125\"/></fill>");
+  for (std::size_t i = 2; i < fills.size(); ++i) {
+    char rgb[16];
+    std::snprintf(rgb, sizeof rgb, "FF%06X", static_cast<unsigned>(fills[i]));
+    x.raw("<fill><patternFill patternType=\"solid\">");
+    x.open("fgColor").attribute("rgb", rgb).closeEmpty();
+    x.raw("<bgColor indexed=\"64\"/></patternFill></fill>");
+  }
+  x.end("fills");
 
   // One border record per line kind in use; record 0 has none.
   std::vector<BorderLine> borders = {BorderLine::None};
@@ -131,10 +149,14 @@ std::string stylesPart(const FormatTable& formats) {
     const CellFormat& f = formats.at(static_cast<std::uint32_t>(i));
     const int border =
         static_cast<int>(std::find(borders.begin(), borders.end(), f.border) - borders.begin());
+    const int fill =
+        f.fill == kNoFill
+            ? 0
+            : static_cast<int>(std::find(fills.begin() + 2, fills.end(), f.fill) - fills.begin());
     x.open("xf")
         .attribute("numFmtId", numberFormatId(f.numberFormat))
         .attribute("fontId", f.bold ? 1 : 0)
-        .attribute("fillId", 0)
+        .attribute("fillId", fill)
         .attribute("borderId", border)
         .attribute("xfId", 0);
     if (f.numberFormat != 0) {
@@ -143,12 +165,22 @@ std::string stylesPart(const FormatTable& formats) {
     if (f.bold) {
       x.attribute("applyFont", 1);
     }
+    if (fill != 0) {
+      x.attribute("applyFill", 1);
+    }
     if (border != 0) {
       x.attribute("applyBorder", 1);
     }
-    if (f.alignment != HorizontalAlignment::General) {
+    if (f.alignment != HorizontalAlignment::General || f.wrap) {
       x.attribute("applyAlignment", 1).close();
-      x.open("alignment").attribute("horizontal", alignmentName(f.alignment)).closeEmpty();
+      x.open("alignment");
+      if (f.alignment != HorizontalAlignment::General) {
+        x.attribute("horizontal", alignmentName(f.alignment));
+      }
+      if (f.wrap) {
+        x.attribute("wrapText", 1);
+      }
+      x.closeEmpty();
       x.end("xf");
     } else {
       x.closeEmpty();
@@ -242,7 +274,7 @@ std::string worksheetPart(const WorkbookModel& model, const SheetModel& sheet, b
   x.open("worksheet").attribute("xmlns", kMain).attribute("xmlns:r", kRelationships).close();
   // A sheet that shows a chart prints on one landscape page.
   const bool chartPage = !sheet.charts.empty();
-  if (chartPage) {
+  if (chartPage || sheet.page.fitToWidth > 0) {
     x.raw("<sheetPr><pageSetUpPr fitToPage=\"1\"/></sheetPr>");
   }
   x.open("dimension")
@@ -307,7 +339,13 @@ std::string worksheetPart(const WorkbookModel& model, const SheetModel& sheet, b
         out += rowNumber;
         out += "\" spans=\"";
         out += spans;
-        out += "\">";
+        out += '"';
+        if (const auto height = sheet.rowHeights.find(r); height != sheet.rowHeights.end()) {
+          out += " ht=\"";
+          appendNumber(out, height->second);
+          out += "\" customHeight=\"1\"";
+        }
+        out += '>';
         open = true;
       }
       out += "<c r=\"";
@@ -347,6 +385,24 @@ std::string worksheetPart(const WorkbookModel& model, const SheetModel& sheet, b
     x.raw(
         "<pageSetup paperSize=\"9\" orientation=\"landscape\" fitToWidth=\"1\" "
         "fitToHeight=\"1\"/>");
+  } else if (sheet.page.set) {
+    x.open("pageSetup")
+        .attribute("paperSize", sheet.page.paperSize)
+        .attribute("orientation", sheet.page.landscape ? "landscape" : "portrait");
+    if (sheet.page.fitToWidth > 0) {
+      x.attribute("fitToWidth", sheet.page.fitToWidth).attribute("fitToHeight", 0);
+    }
+    x.closeEmpty();
+    if (!sheet.page.header.empty() || !sheet.page.footer.empty()) {
+      x.raw("<headerFooter>");
+      if (!sheet.page.header.empty()) {
+        x.raw("<oddHeader>").text("&C" + sheet.page.header).raw("</oddHeader>");
+      }
+      if (!sheet.page.footer.empty()) {
+        x.raw("<oddFooter>").text("&C" + sheet.page.footer).raw("</oddFooter>");
+      }
+      x.raw("</headerFooter>");
+    }
   }
   if (any && (model.ignoreNumberAsText || model.ignoreInconsistentFormula)) {
     x.raw("<ignoredErrors>").open("ignoredError");
@@ -365,6 +421,38 @@ std::string worksheetPart(const WorkbookModel& model, const SheetModel& sheet, b
   }
   x.end("worksheet");
   return std::move(x.str());
+}
+
+// A sheet's name as a formula writes it: in single quotes, a quote doubled.
+std::string quotedSheetName(const std::string& name) {
+  std::string quoted = "'";
+  for (const char c : name) {
+    quoted += c == '\'' ? std::string("''") : std::string(1, c);
+  }
+  return quoted + "'";
+}
+
+// The names that tell readers how a sheet prints: its area and the columns
+// repeated on every page.
+std::string printNames(const SheetModel& sheet, int index) {
+  std::string names;
+  const auto add = [&](const char* name, const std::string& reference) {
+    names += "<definedName name=\"";
+    names += name;
+    names += "\" localSheetId=\"" + std::to_string(index) + "\">";
+    appendEscapedText(names, quotedSheetName(sheet.name) + "!" + reference);
+    names += "</definedName>";
+  };
+  if (sheet.page.printArea) {
+    const CellBlock& a = *sheet.page.printArea;
+    add("_xlnm.Print_Area", "$" + columnName(a.firstColumn) + "$" + std::to_string(a.firstRow) +
+                                ":$" + columnName(a.lastColumn) + "$" + std::to_string(a.lastRow));
+  }
+  if (sheet.page.titleFirstColumn > 0) {
+    add("_xlnm.Print_Titles", "$" + columnName(sheet.page.titleFirstColumn) + ":$" +
+                                  columnName(sheet.page.titleLastColumn));
+  }
+  return names;
 }
 
 std::string relationshipsPart(
@@ -481,6 +569,7 @@ std::vector<PackagePart> workbookParts(const WorkbookModel& model) {
   std::vector<std::pair<std::string, std::string>> overrides;  // (part, content type)
   std::vector<std::pair<std::string, std::string>> workbookRelations;
   std::string sheetsXml;
+  std::string definedNames;
   std::size_t textCells = 0;
   ChartPartWriter charts;
   int chartsheetNumber = 0;
@@ -525,6 +614,7 @@ std::vector<PackagePart> workbookParts(const WorkbookModel& model) {
       workbookRelations.emplace_back("worksheet",
                                      "worksheets/sheet" + std::to_string(worksheetNumber) + ".xml");
     }
+    definedNames += printNames(*sheet, sheetId - 1);
     sheetsXml += "<sheet name=\"";
     appendEscapedAttribute(sheetsXml, sheet->name);
     sheetsXml += "\" sheetId=\"" + std::to_string(sheetId) + "\" r:id=\"rId" +
@@ -552,7 +642,11 @@ std::vector<PackagePart> workbookParts(const WorkbookModel& model) {
       "<fileVersion appName=\"xl\" lastEdited=\"4\" lowestEdited=\"4\" rupBuild=\"4505\"/>"
       "<workbookPr defaultThemeVersion=\"124226\"/><bookViews><workbookView xWindow=\"240\" "
       "yWindow=\"135\" windowWidth=\"16095\" windowHeight=\"9405\"/></bookViews><sheets>");
-  workbook.raw(sheetsXml).raw("</sheets><calcPr calcId=\"124519\"/>").end("workbook");
+  workbook.raw(sheetsXml).raw("</sheets>");
+  if (!definedNames.empty()) {
+    workbook.raw("<definedNames>").raw(definedNames).raw("</definedNames>");
+  }
+  workbook.raw("<calcPr calcId=\"124519\"/>").end("workbook");
   parts.push_back({"xl/workbook.xml", std::move(workbook.str())});
   parts.push_back({"xl/_rels/workbook.xml.rels", relationshipsPart(workbookRelations)});
   overrides.emplace_back(

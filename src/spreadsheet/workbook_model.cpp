@@ -10,7 +10,7 @@ FormatTable::FormatTable() {
 std::uint32_t FormatTable::intern(const CellFormat& format) {
   const auto key =
       std::make_tuple(format.numberFormat, format.bold, static_cast<int>(format.alignment),
-                      static_cast<int>(format.border));
+                      static_cast<int>(format.border), format.fill, format.wrap);
   const auto found = formatIndex_.find(key);
   if (found != formatIndex_.end()) {
     return found->second;

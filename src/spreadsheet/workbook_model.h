@@ -44,11 +44,16 @@ enum class BorderLine : std::uint8_t {
   MediumDashed
 };
 
+// A cell without a background colour.
+inline constexpr std::uint32_t kNoFill = 0xFFFFFFFFu;
+
 struct CellFormat {
   std::uint32_t numberFormat = 0;  // index into FormatTable's codes; 0 is "General"
   bool bold = false;
   HorizontalAlignment alignment = HorizontalAlignment::General;
   BorderLine border = BorderLine::None;  // on all four edges
+  std::uint32_t fill = kNoFill;          // background, 0xRRGGBB
+  bool wrap = false;                     // text wraps within the cell
   bool operator==(const CellFormat&) const = default;
 };
 
@@ -66,7 +71,8 @@ class FormatTable {
 
  private:
   std::vector<CellFormat> formats_;
-  std::map<std::tuple<std::uint32_t, bool, int, int>, std::uint32_t> formatIndex_;
+  std::map<std::tuple<std::uint32_t, bool, int, int, std::uint32_t, bool>, std::uint32_t>
+      formatIndex_;
   std::vector<std::string> codes_;
   std::unordered_map<std::string, std::uint32_t> codeIndex_;
 };
@@ -126,14 +132,29 @@ struct EmbeddedChart {
   double height = 216;
 };
 
+// How a worksheet prints; `set` once any of it was given.
+struct PageSetupModel {
+  bool set = false;
+  bool landscape = false;
+  int paperSize = 9;   // A4
+  int fitToWidth = 0;  // pages across the printed area is scaled to; 0: not scaled
+  std::optional<CellBlock> printArea;
+  int titleFirstColumn = 0;  // the columns repeated on every page; 0: none
+  int titleLastColumn = 0;
+  std::string header;  // the centre section, with the page codes &P and &N
+  std::string footer;
+};
+
 struct SheetModel {
   std::string name;
   bool chartSheet = false;
   bool removed = false;  // a chart sheet whose chart moved into a worksheet
   CellStore cells;
   std::map<int, double> columnWidths;  // column → width in characters
+  std::map<int, double> rowHeights;    // row → height in points, where it was set
   std::vector<EmbeddedChart> charts;   // worksheets
   std::shared_ptr<ChartModel> chart;   // chart sheets
+  PageSetupModel page;                 // worksheets
 };
 
 // Who made the workbook and when, as its document properties tell readers.

@@ -88,6 +88,26 @@ class RBorders final : public xl::Borders, Recorded {
   void setWeight(int weight) override { set("Weight", show(weight)); }
 };
 
+class RInterior final : public xl::Interior, Recorded {
+ public:
+  using Recorded::Recorded;
+  void setColor(int bgr) override { set("Color", show(bgr)); }
+};
+
+class RPageSetup final : public xl::PageSetup, Recorded {
+ public:
+  using Recorded::Recorded;
+  void setOrientation(int value) override { set("Orientation", show(value)); }
+  void setPaperSize(int value) override { set("PaperSize", show(value)); }
+  void setFitToPagesWide(int value) override { set("FitToPagesWide", show(value)); }
+  void setPrintArea(std::string_view value) override { set("PrintArea", show(value)); }
+  void setPrintTitleColumns(std::string_view value) override {
+    set("PrintTitleColumns", show(value));
+  }
+  void setCenterHeader(std::string_view value) override { set("CenterHeader", show(value)); }
+  void setCenterFooter(std::string_view value) override { set("CenterFooter", show(value)); }
+};
+
 class RRange final : public xl::Range, public Recorded {
  public:
   RRange(CallLog& log, std::string label, int row, int column)
@@ -102,8 +122,11 @@ class RRange final : public xl::Range, public Recorded {
     set("FormulaR1C1Local",
         "<array " + std::to_string(values.rows()) + "x" + std::to_string(values.columns()) + ">");
   }
+  void setWrapText(bool value) override { set("WrapText", show(value)); }
+  void setRowHeight(double value) override { set("RowHeight", show(value)); }
   xl::FontPtr Font() override { return std::make_shared<RFont>(log_, get("Font")); }
   xl::BordersPtr Borders() override { return std::make_shared<RBorders>(log_, get("Borders")); }
+  xl::InteriorPtr Interior() override { return std::make_shared<RInterior>(log_, get("Interior")); }
   int row;
   int column;
 };
@@ -151,6 +174,9 @@ class RWorksheet final : public xl::Worksheet, public Recorded {
   }
   xl::ShapePtr Shapes(int index) override {
     return std::make_shared<RShape>(log_, get("Shapes(" + std::to_string(index) + ")"));
+  }
+  xl::PageSetupPtr PageSetup() override {
+    return std::make_shared<RPageSetup>(log_, get("PageSetup"));
   }
 
  private:
