@@ -167,6 +167,27 @@ void TForm1::createControls() {
   LimitLow = make<QLineEdit>(this, "LimitLow");
   LimitHighLabel = make<QLabel>(this, "LimitHighLabel");
   LimitHigh = make<QLineEdit>(this, "LimitHigh");
+  AlarmLabel = make<QLabel>(this, "AlarmLabel");
+  LimitLowDelayLabel = make<QLabel>(this, "LimitLowDelayLabel");
+  LimitLowDelay = make<QLineEdit>(this, "LimitLowDelay");
+  LimitLowKind = make<QComboBox>(this, "LimitLowKind");
+  LimitHighDelayLabel = make<QLabel>(this, "LimitHighDelayLabel");
+  LimitHighDelay = make<QLineEdit>(this, "LimitHighDelay");
+  LimitHighKind = make<QComboBox>(this, "LimitHighKind");
+  GapLabel = make<QLabel>(this, "GapLabel");
+  Gap = make<QLineEdit>(this, "Gap");
+  LimitsInForce = make<QLabel>(this, "LimitsInForce");
+  LimitLowDelay->setToolTip(
+      QStringLiteral("Задержка тревоги нижнего предела, мин: пусто — тревога при любом выходе"));
+  LimitHighDelay->setToolTip(
+      QStringLiteral("Задержка тревоги верхнего предела, мин: пусто — тревога при любом выходе"));
+  LimitLowKind->setToolTip(QStringLiteral(
+      "Однократная: тревога, когда один выход дольше задержки; накопительная: когда все выходы "
+      "вместе дольше неё"));
+  LimitHighKind->setToolTip(LimitLowKind->toolTip());
+  Gap->setToolTip(QStringLiteral(
+      "Порог пропуска, мин: показание стоит не дольше него; пусто — втрое больше обычного "
+      "интервала выгрузки, не меньше минуты"));
   LimitSeries->setToolTip(QStringLiteral("Ряд, пределы которого задаются"));
   LimitLow->setToolTip(QStringLiteral("Нижний предел: число, пусто — без предела"));
   LimitHigh->setToolTip(QStringLiteral("Верхний предел: число, пусто — без предела"));
@@ -198,9 +219,23 @@ void TForm1::connectControls() {
   connect(LimitLow, &QLineEdit::textChanged, this, unlessRendering([&form](const QString& text) {
             form.setLimitText(ControlId::LimitLow, toStdString(text));
           }));
-  connect(LimitHigh, &QLineEdit::textChanged, this, unlessRendering([&form](const QString& text) {
-            form.setLimitText(ControlId::LimitHigh, toStdString(text));
-          }));
+  const std::pair<QLineEdit*, ControlId> edits[] = {{LimitHigh, ControlId::LimitHigh},
+                                                    {LimitLowDelay, ControlId::LimitLowDelay},
+                                                    {LimitHighDelay, ControlId::LimitHighDelay},
+                                                    {Gap, ControlId::Gap}};
+  for (const auto& [edit, id] : edits) {
+    const ControlId control = id;
+    connect(edit, &QLineEdit::textChanged, this,
+            unlessRendering([&form, control](const QString& text) {
+              form.setLimitText(control, toStdString(text));
+            }));
+  }
+  for (const auto& [list, id] : {std::pair{LimitLowKind, ControlId::LimitLowKind},
+                                 std::pair{LimitHighKind, ControlId::LimitHighKind}}) {
+    const ControlId control = id;
+    connect(list, &QComboBox::currentIndexChanged, this,
+            unlessRendering([&form, control](int index) { form.setAlarmKind(control, index); }));
+  }
   const std::pair<QCheckBox*, ControlId> boxes[] = {
       {CheckBox1, ControlId::CheckBox1}, {CheckBox2, ControlId::CheckBox2},
       {CheckBox3, ControlId::CheckBox3}, {CheckBox4, ControlId::CheckBox4},
@@ -237,12 +272,42 @@ void TForm1::setTabOrder() {
 }
 
 QWidget* TForm1::widgetOf(ControlId id) const {
-  QWidget* const widgets[form::kControlCount] = {
-      Edit1,          Button1,         Button2,         Label1,          ComboBox1,       CheckBox1,
-      Button3,        GroupBox1,       CheckBox2,       CheckBox3,       CheckBox4,       CheckBox5,
-      CheckBox6,      DateTimePicker1, DateTimePicker2, DateTimePicker3, DateTimePicker4, CheckBox7,
-      ProgressBar2,   PreviewToggle,   LimitLabel,      LimitSeries,     LimitLowLabel,   LimitLow,
-      LimitHighLabel, LimitHigh};
+  QWidget* const widgets[form::kControlCount] = {Edit1,
+                                                 Button1,
+                                                 Button2,
+                                                 Label1,
+                                                 ComboBox1,
+                                                 CheckBox1,
+                                                 Button3,
+                                                 GroupBox1,
+                                                 CheckBox2,
+                                                 CheckBox3,
+                                                 CheckBox4,
+                                                 CheckBox5,
+                                                 CheckBox6,
+                                                 DateTimePicker1,
+                                                 DateTimePicker2,
+                                                 DateTimePicker3,
+                                                 DateTimePicker4,
+                                                 CheckBox7,
+                                                 ProgressBar2,
+                                                 PreviewToggle,
+                                                 LimitLabel,
+                                                 LimitSeries,
+                                                 LimitLowLabel,
+                                                 LimitLow,
+                                                 LimitHighLabel,
+                                                 LimitHigh,
+                                                 AlarmLabel,
+                                                 LimitLowDelayLabel,
+                                                 LimitLowDelay,
+                                                 LimitLowKind,
+                                                 LimitHighDelayLabel,
+                                                 LimitHighDelay,
+                                                 LimitHighKind,
+                                                 GapLabel,
+                                                 Gap,
+                                                 LimitsInForce};
   return widgets[static_cast<std::size_t>(id)];
 }
 
@@ -272,20 +337,20 @@ void TForm1::showState(const form::FormState& state) {
       }
       edit->setPlaceholderText(toQString(control.hint));
     }
-    if (id == ControlId::LimitSeries) {
+    if (auto* list = qobject_cast<QComboBox*>(widget); list != nullptr && list != ComboBox1) {
       QStringList items;
       for (const std::string& item : control.items) {
         items << toQString(item);
       }
       QStringList shown;
-      for (int k = 0; k < LimitSeries->count(); ++k) {
-        shown << LimitSeries->itemText(k);
+      for (int k = 0; k < list->count(); ++k) {
+        shown << list->itemText(k);
       }
       if (shown != items) {
-        LimitSeries->clear();
-        LimitSeries->addItems(items);
+        list->clear();
+        list->addItems(items);
       }
-      LimitSeries->setCurrentIndex(control.selected);
+      list->setCurrentIndex(control.selected);
     }
     widget->setEnabled(control.enabled);
     if (widget->isVisibleTo(this) != control.visible) {

@@ -107,6 +107,18 @@ class TForm1 final : public QWidget, private form::MainFormView {
   QLineEdit* LimitLow;
   QLabel* LimitHighLabel;
   QLineEdit* LimitHigh;
+  // Under it: each limit's alarm delay and kind, the gap threshold.
+  QLabel* AlarmLabel;
+  QLabel* LimitLowDelayLabel;
+  QLineEdit* LimitLowDelay;
+  QComboBox* LimitLowKind;
+  QLabel* LimitHighDelayLabel;
+  QLineEdit* LimitHighDelay;
+  QComboBox* LimitHighKind;
+  QLabel* GapLabel;
+  QLineEdit* Gap;
+  // The limits in force when the preview is hidden.
+  QLabel* LimitsInForce;
 
  private:
   class Dialogs;

@@ -47,6 +47,14 @@ const char* const kUsage =
     "                  left empty, decimal point or comma; repeat for more series.\n"
     "                  The summary on the workbook's third sheet counts the\n"
     "                  excursions beyond them, and the chart draws them\n"
+    "  --alarm SERIES=SIDE:MINUTES[:cumulative]\n"
+    "                  the alarm rule of a limit (SIDE low or high): an excursion\n"
+    "                  longer than MINUTES is an alarm, or with :cumulative all the\n"
+    "                  time beyond the limit longer than MINUTES; without it every\n"
+    "                  excursion is one\n"
+    "  --gap MINUTES   gap threshold: a reading stands for no longer than this\n"
+    "                  (default: three times the export's usual interval, at least\n"
+    "                  a minute); the time no reading stands for has no data\n"
     "  --summary-only  print the summary of each export (tab-separated: series,\n"
     "                  figure, value) and write no workbook\n"
     "  -j, --jobs N    use N cores: N files at a time, or one file on N cores\n"
@@ -96,6 +104,44 @@ std::pair<std::string, Limits> parseLimit(const std::string& text) {
                      " ряда «" + series + "» выше верхнего " + text.substr(colon + 1));
   }
   return {series, limits};
+}
+
+AlarmOption parseAlarm(const std::string& text) {
+  const auto equals = text.find('=');
+  const auto usage = [&] {
+    return UsageError("--alarm: «" + text +
+                      "» — ожидается РЯД=СТОРОНА:МИНУТЫ[:cumulative], например "
+                      "temperature=high:30");
+  };
+  if (equals == std::string::npos || equals == 0) {
+    throw usage();
+  }
+  AlarmOption alarm;
+  alarm.series = text.substr(0, equals);
+  std::vector<std::string> parts;
+  for (std::size_t from = equals + 1;;) {
+    const auto colon = text.find(':', from);
+    parts.push_back(
+        text.substr(from, colon == std::string::npos ? std::string::npos : colon - from));
+    if (colon == std::string::npos) {
+      break;
+    }
+    from = colon + 1;
+  }
+  if (parts.size() < 2 || parts.size() > 3 || (parts[0] != "low" && parts[0] != "high") ||
+      (parts.size() == 3 && parts[2] != "cumulative" && parts[2] != "single")) {
+    throw usage();
+  }
+  alarm.high = parts[0] == "high";
+  const auto minutes = minutesFromText(parts[1]);
+  if (!minutes || !*minutes) {
+    throw UsageError("--alarm: задержка «" + parts[1] + "» ряда «" + alarm.series +
+                     "» — не число минут");
+  }
+  alarm.rule.delayMinutes = *minutes;
+  alarm.rule.kind =
+      parts.size() == 3 && parts[2] == "cumulative" ? AlarmKind::Cumulative : AlarmKind::Single;
+  return alarm;
 }
 
 namespace {
@@ -298,6 +344,12 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     }
     Session session;  // every file starts as the program does
     const ExportLayout layout = openExport(file, session, host);
+    if (layout.count == kMotionEvents && (options.from || options.to)) {
+      host.say(
+          "У журнала событий движения нет интервала времени, --from и --to к нему не "
+          "применяются: без них отчёт будет построен по всему журналу.");
+      return false;
+    }
 
     ReportControls& c = host.values();
     c.Edit1 = file;
@@ -312,6 +364,7 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     c.CheckBox6 = options.log;
     c.CheckBox7 = options.log && layout.lightOption;
     c.limits = options.limits;
+    c.gapMinutes = options.gapMinutes;
     if (!checkLimits(options, session, c, host)) {
       return false;
     }
@@ -360,6 +413,7 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
 
 Options parseArguments(const std::vector<std::string>& arguments) {
   Options options;
+  std::vector<AlarmOption> alarms;
   bool filesOnly = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     std::string argument = arguments[i];
@@ -422,7 +476,18 @@ Options parseArguments(const std::vector<std::string>& arguments) {
       options.open = true;
     } else if (argument == "--limit") {
       const auto [series, limits] = parseLimit(value());
-      options.limits[series] = limits;
+      Limits& kept = options.limits[series];
+      kept.low = limits.low;
+      kept.high = limits.high;
+    } else if (argument == "--alarm") {
+      alarms.push_back(parseAlarm(value()));
+    } else if (argument == "--gap") {
+      const std::string minutes = value();
+      const auto gap = minutesFromText(minutes);
+      if (!gap || !*gap || **gap <= 0) {
+        throw UsageError("--gap: «" + minutes + "» — не число минут больше нуля");
+      }
+      options.gapMinutes = *gap;
     } else if (argument == "--summary-only") {
       flag();
       options.summaryOnly = true;
@@ -438,6 +503,15 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     } else {
       throw UsageError("unknown option " + argument);
     }
+  }
+  // Each alarm rule goes with its limit.
+  for (const AlarmOption& alarm : alarms) {
+    const auto found = options.limits.find(alarm.series);
+    if (found == options.limits.end() || !(alarm.high ? found->second.high : found->second.low)) {
+      throw UsageError("--alarm: у ряда «" + alarm.series + "» нет " +
+                       (alarm.high ? "верхнего" : "нижнего") + " предела (--limit)");
+    }
+    (alarm.high ? found->second.highAlarm : found->second.lowAlarm) = alarm.rule;
   }
   if (!options.help && !options.version) {
     if (options.files.empty()) {

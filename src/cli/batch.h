@@ -29,9 +29,11 @@ struct Options {
   std::optional<std::string> output;
   bool open = false;
   int jobs = 0;  // cores to use: files at a time, or one file's threads; 0: all
-  // --limit SERIES=LOW:HIGH, by series: "temperature", or a paired column's heading.
+  // --limit SERIES=LOW:HIGH, by series: "temperature", or a paired column's
+  // heading; with the alarm rules --alarm gives them.
   std::map<std::string, Limits> limits;
-  bool summaryOnly = false;  // print the summary, write no workbook
+  std::optional<double> gapMinutes;  // --gap MINUTES
+  bool summaryOnly = false;          // print the summary, write no workbook
   bool help = false;
   bool version = false;
 };
@@ -49,6 +51,15 @@ Options parseArguments(const std::vector<std::string>& arguments);
 // comma): the series and its limits. Raises UsageError, in Russian, for a
 // limit that is not a number or a low limit above the high one.
 std::pair<std::string, Limits> parseLimit(const std::string& text);
+
+// "temperature=high:30" or "temperature=low:60:cumulative": the series, the
+// side (true: the high limit) and its alarm rule. Raises UsageError.
+struct AlarmOption {
+  std::string series;
+  bool high = false;
+  AlarmRule rule;
+};
+AlarmOption parseAlarm(const std::string& text);
 
 extern const char* const kUsage;
 

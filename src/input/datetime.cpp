@@ -166,6 +166,35 @@ double parseMonthDayYear(std::string_view text) {
   return encodeDateTime(v);
 }
 
+Seconds secondsOf(long long days, int secondOfDay) {
+  return days * kSecondsPerDay + secondOfDay;
+}
+
+double serialOf(Seconds seconds) {
+  const long long day = dayOf(seconds);
+  return combineDateTime(day, static_cast<int>(seconds - day * kSecondsPerDay));
+}
+
+Seconds secondsOfSerial(double serial) {
+  const CivilDateTime v = decodeDateTime(serial);
+  return secondsOf(
+      daysFromCivil(v.year, static_cast<unsigned>(v.month), static_cast<unsigned>(v.day)) -
+          kEpochDays,
+      v.hour * 3600 + v.minute * 60 + v.second);
+}
+
+bool tryParseStampSeconds(std::string_view text, Seconds& seconds) {
+  const auto blank = text.find(' ');
+  long long days = 0;
+  int second = 0;
+  if (blank == std::string_view::npos || !tryParseDate(text.substr(0, blank), days) ||
+      !tryParseTimeOfDay(text.substr(blank + 1), second)) {
+    return false;
+  }
+  seconds = secondsOf(days, second);
+  return true;
+}
+
 std::string formatDateTime(double serial) {
   const CivilDateTime v = decodeDateTime(serial);
   char buffer[32];

@@ -58,4 +58,22 @@ double parseMonthDayYear(std::string_view text);
 // "yyyy-mm-dd hh:nn:ss" with two-digit fields.
 std::string formatDateTime(double serial);
 
+// Seconds from 1899-12-30 00:00:00 on a straight line. Day counts put the
+// time of day backwards before their origin; durations and the order of
+// readings need a line that runs one way, whole seconds, as the exports'
+// time stamps are.
+using Seconds = long long;
+inline constexpr Seconds kSecondsPerDay = 86400;
+Seconds secondsOf(long long days, int secondOfDay);
+// The day count of a time on that line, and back (to the second).
+double serialOf(Seconds seconds);
+Seconds secondsOfSerial(double serial);
+// The day a time falls on (its midnight on the line is day × 86400).
+inline long long dayOf(Seconds seconds) {
+  return seconds >= 0 ? seconds / kSecondsPerDay
+                      : -((-seconds + kSecondsPerDay - 1) / kSecondsPerDay);
+}
+// "yyyy-mm-dd hh:nn:ss" read onto the line; false for any other form.
+bool tryParseStampSeconds(std::string_view text, Seconds& seconds);
+
 }  // namespace vexa

@@ -5,9 +5,14 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <functional>
+#include <future>
 #include <memory>
+#include <optional>
+#include <thread>
 
+#include "input/sha256.h"
 #include "input/system_reason.h"
 #include "input/text.h"
 #include "platform/files.h"
@@ -374,6 +379,42 @@ std::string fromWindows1251(std::string_view text) {
   return out;
 }
 
+bool isAscii(std::string_view text) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  for (; p + 8 <= end; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    if ((word & 0x8080808080808080ULL) != 0) {
+      return false;
+    }
+  }
+  for (; p < end; ++p) {
+    if (static_cast<unsigned char>(*p) >= 0x80) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A line as UTF-8: itself when it is plain ASCII, else decoded into
+// `scratch` (Windows-1251) or made valid UTF-8. With `checked`, a line of
+// a file whose bytes were all judged to be UTF-8 (or decoded from UTF-16)
+// is taken as it is; without, it is made valid anyway (the file may have
+// changed after it was judged).
+std::string_view decodedLine(std::string_view line, TextEncoding encoding, std::string& scratch,
+                             bool checked = false) {
+  if (checked && (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf16LE ||
+                  encoding == TextEncoding::Utf16BE)) {
+    return line;
+  }
+  if (isAscii(line)) {
+    return line;
+  }
+  scratch = encoding == TextEncoding::Windows1251 ? fromWindows1251(line) : sanitiseUtf8(line);
+  return scratch;
+}
+
 // ---- UTF-16 ----
 
 // UTF-16 text read as UTF-8, a chunk at a time, so that a UTF-16 export takes
@@ -497,7 +538,8 @@ struct PassSizes {
 // `betweenPasses` runs after the count.
 LoadedLines readLines(ByteSource& source, TextEncoding encoding, std::string_view path,
                       std::size_t maxLines, PassSizes& sizes,
-                      const std::function<void()>& betweenPasses = {}) {
+                      const std::function<void()>& betweenPasses,
+                      const std::function<void(TextEncoding)>& counted) {
   std::vector<char> buffer(source.chunkSize());
   LoadedLines result;
   result.encoding = encoding;
@@ -533,6 +575,9 @@ LoadedLines readLines(ByteSource& source, TextEncoding encoding, std::string_vie
         path);
   }
   sizes.count = source.taken();
+  if (counted) {
+    counted(result.encoding);
+  }
   if (result.totalLines == 0) {
     throw FileReadError(path, "файл пуст, в нём нет ни одной строки");
   }
@@ -549,6 +594,7 @@ LoadedLines readLines(ByteSource& source, TextEncoding encoding, std::string_vie
   // Lines appended after the count (a file still being written) are ignored;
   // the caller sees from the sizes that the file changed. Whatever the bytes
   // are by then, the kept lines hold valid UTF-8.
+  std::string decoded;
   splitLines(
       source, [&](std::size_t i) { return i < total && i % k == 0; },
       [&](std::size_t, std::string_view line) {
@@ -556,28 +602,61 @@ LoadedLines readLines(ByteSource& source, TextEncoding encoding, std::string_vie
         if (kept > kMaxKeptBytes) {
           tooMuchKept(path);
         }
-        if (result.encoding == TextEncoding::Windows1251) {
-          result.lines.push_back(fromWindows1251(line));
-        } else {
-          result.lines.push_back(sanitiseUtf8(line));
-        }
+        result.lines.emplace_back(decodedLine(line, result.encoding, decoded));
       },
       buffer, path);
   sizes.keep = source.taken();
   return result;
 }
 
-LoadedLines readFrom(ByteSource& raw, std::uint64_t markLength, TextEncoding encoding,
+bool isUtf16(TextEncoding encoding) {
+  return encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE;
+}
+
+// The first pass's bytes, as they are read, into the file's digest.
+class HashingSource final : public ByteSource {
+ public:
+  HashingSource(ByteSource& inner, Sha256& hash) : inner_(inner), hash_(hash) {}
+  std::size_t read(char* buffer, std::size_t capacity) override {
+    const std::size_t n = inner_.read(buffer, capacity);
+    if (hashing_) {
+      hash_.update(buffer, n);
+    }
+    return n;
+  }
+  void restart() override {
+    hashing_ = false;  // the second pass reads the same bytes again
+    inner_.restart();
+  }
+  std::uint64_t taken() const override { return inner_.taken(); }
+  std::size_t chunkSize() const override { return inner_.chunkSize(); }
+
+ private:
+  ByteSource& inner_;
+  Sha256& hash_;
+  bool hashing_ = true;
+};
+
+// Reads the lines of `raw` (the bytes after the byte-order mark), its
+// digest taken from the first pass; `counted` hears the encoding as soon as
+// the first pass decides it.
+LoadedLines readFrom(ByteSource& raw, std::string_view mark, TextEncoding encoding,
                      std::string_view path, std::size_t maxLines, PassSizes& sizes,
-                     const std::function<void()>& betweenPasses = {}) {
+                     const std::function<void()>& betweenPasses,
+                     const std::function<void(TextEncoding)>& counted = {}) {
+  Sha256 hash;
+  hash.update(mark);
+  HashingSource hashed(raw, hash);
   LoadedLines result;
-  if (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE) {
-    Utf16Source text(raw, encoding == TextEncoding::Utf16BE, path);
-    result = readLines(text, encoding, path, maxLines, sizes, betweenPasses);
+  if (isUtf16(encoding)) {
+    Utf16Source text(hashed, encoding == TextEncoding::Utf16BE, path);
+    result = readLines(text, encoding, path, maxLines, sizes, betweenPasses, counted);
     result.encoding = encoding;
   } else {
-    result = readLines(raw, encoding, path, maxLines, sizes, betweenPasses);
+    result = readLines(hashed, encoding, path, maxLines, sizes, betweenPasses, counted);
   }
+  result.sha256 = hash.finishHex();
+  const std::uint64_t markLength = mark.size();
   sizes.count += markLength;
   sizes.keep += markLength;
   return result;
@@ -592,25 +671,66 @@ platform::FileState stateOf(const platform::InputFile& file, const std::string& 
   return state;
 }
 
+// Every line of `raw` (the bytes after the byte-order mark) into `sink`.
+// Lines of plain ASCII go as they are; the first that is not waits for
+// `encoding`, which the counting pass decides for a file without a mark.
+// Returns the bytes taken.
+std::uint64_t feedEveryLine(ByteSource& raw, TextEncoding markEncoding,
+                            std::shared_future<TextEncoding> encoding, std::uint64_t size,
+                            std::string_view path, LineSink& sink) {
+  Utf16Source utf16(raw, markEncoding == TextEncoding::Utf16BE, path);
+  ByteSource& source = isUtf16(markEncoding) ? static_cast<ByteSource&>(utf16) : raw;
+  std::vector<char> buffer(source.chunkSize());
+  std::string decoded;
+  std::optional<TextEncoding> decided;
+  if (markEncoding != TextEncoding::Utf8) {
+    decided = markEncoding;
+  }
+  sink.begin(0);
+  constexpr std::size_t kSample = 1024;  // lines before the rest is estimated
+  splitLines(
+      source, [](std::size_t) { return true; },
+      [&](std::size_t i, std::string_view line) {
+        if (i == kSample && size > 0) {
+          const double perLine = static_cast<double>(source.taken()) / kSample;
+          sink.expect(static_cast<std::size_t>(static_cast<double>(size) / perLine * 1.02) + 16);
+        }
+        if (!decided && !isAscii(line)) {
+          decided = encoding.get();
+        }
+        sink.line(i, decided ? decodedLine(line, *decided, decoded, true) : line);
+      },
+      buffer, path);
+  return raw.taken();
+}
+
 }  // namespace
 
-LoadedLines decodeExportLines(std::string_view bytes, std::string_view path, std::size_t maxLines) {
+LoadedLines decodeExportLines(std::string_view bytes, std::string_view path, std::size_t maxLines,
+                              LineSink* every) {
   std::size_t markLength = 0;
   const TextEncoding encoding = encodingFromMark(bytes.substr(0, 3), markLength);
+  const std::string_view mark = bytes.substr(0, markLength);
   bytes.remove_prefix(markLength);
   MemorySource source(bytes);
   PassSizes ignored;
-  return readFrom(source, markLength, encoding, path, maxLines, ignored);
+  LoadedLines result = readFrom(source, mark, encoding, path, maxLines, ignored, {});
+  result.snapshot.encoding = result.encoding;
+  result.snapshot.totalLines = result.totalLines;
+  if (every != nullptr) {
+    std::promise<TextEncoding> decided;
+    decided.set_value(result.encoding);
+    MemorySource again(bytes);
+    feedEveryLine(again, encoding, decided.get_future().share(), bytes.size(), path, *every);
+  }
+  return result;
 }
 
-LoadedLines loadExportLines(const std::string& path, std::size_t maxLines,
-                            const std::function<void()>& betweenPasses) {
-  if (path.empty()) {
-    throw FileReadError(path, "файл не выбран");
-  }
-  // Opening never waits for a writer (a pipe or a device); what is not a
-  // regular file is refused at once.
-  platform::InputFile file(platform::pathOf(path));
+namespace {
+
+// Opens an export for reading. Opening never waits for a writer (a pipe or
+// a device); what is not a regular file is refused at once.
+void checkOpened(const platform::InputFile& file, const std::string& path) {
   if (file.error() != 0) {
     throw FileReadError(path, readReason(file.error()));
   }
@@ -620,6 +740,64 @@ LoadedLines loadExportLines(const std::string& path, std::size_t maxLines,
   if (file.kind() != platform::FileKind::Regular) {
     throw FileReadError(path, "это не обычный файл");
   }
+}
+
+// Every line of a file into a sink, read on a thread of its own beside
+// the passes of the main one.
+class EveryLineReader {
+ public:
+  EveryLineReader(platform::InputFile& file, const std::string& path, std::size_t markLength,
+                  TextEncoding markEncoding, std::uint64_t size, LineSink& sink)
+      : decided_(encoding_.get_future().share()),
+        worker_([this, &file, path, markLength, markEncoding, size, &sink] {
+          try {
+            FileSource raw(file, path, markLength);
+            taken_ = markLength + feedEveryLine(raw, markEncoding, decided_, size, path, sink);
+          } catch (...) {
+            failure_ = std::current_exception();
+          }
+        }) {}
+  ~EveryLineReader() {
+    decide(TextEncoding::Utf8);  // a reader waiting on a pass that ended early goes on
+    if (worker_.joinable()) {
+      worker_.join();
+    }
+  }
+  // The encoding of a file without a mark, as the counting pass decides it.
+  void decide(TextEncoding encoding) {
+    if (!told_) {
+      told_ = true;
+      encoding_.set_value(encoding);
+    }
+  }
+  // Waits for the reader: the bytes it took, or its failure.
+  std::uint64_t finish() {
+    decide(TextEncoding::Utf8);
+    worker_.join();
+    if (failure_) {
+      std::rethrow_exception(failure_);
+    }
+    return taken_;
+  }
+
+ private:
+  std::promise<TextEncoding> encoding_;
+  std::shared_future<TextEncoding> decided_;
+  bool told_ = false;
+  std::uint64_t taken_ = 0;
+  std::exception_ptr failure_;
+  std::thread worker_;
+};
+
+}  // namespace
+
+LoadedLines loadExportLines(const std::string& path, std::size_t maxLines,
+                            const std::function<void()>& betweenPasses, LineSink* every) {
+  if (path.empty()) {
+    throw FileReadError(path, "файл не выбран");
+  }
+  platform::InputFile file(platform::pathOf(path));
+  checkOpened(file, path);
 
   // One consistent snapshot: an export that a download or a sync client is
   // still writing changes between the two passes; it is read again, and
@@ -627,32 +805,75 @@ LoadedLines loadExportLines(const std::string& path, std::size_t maxLines,
   constexpr int kAttempts = 3;
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
     const platform::FileState before = stateOf(file, path);
+    const auto size = static_cast<std::uint64_t>(before.size);
     char start[3] = {};
     FileSource probe(file, path, 0);
     const std::size_t got = probe.read(start, sizeof start);
     std::size_t markLength = 0;
     const TextEncoding encoding = encodingFromMark(std::string_view(start, got), markLength);
+    std::optional<EveryLineReader> reader;
+    if (every != nullptr) {
+      reader.emplace(file, path, markLength, encoding, size, *every);
+    }
     FileSource source(file, path, markLength);
     PassSizes sizes;
     LoadedLines result;
     bool readWhole = true;
     try {
-      result = readFrom(source, markLength, encoding, path, maxLines, sizes, betweenPasses);
+      result = readFrom(source, std::string_view(start, markLength), encoding, path, maxLines,
+                        sizes, betweenPasses, [&](TextEncoding counted) {
+                          if (reader) {
+                            reader->decide(counted);
+                          }
+                        });
     } catch (const FileReadError&) {
       readWhole = false;  // judged below: a file that changed is read again
       if (stateOf(file, path) == before) {
         throw;
       }
     }
+    const std::uint64_t everyTaken = reader ? reader->finish() : size;
     const platform::FileState after = stateOf(file, path);
-    const auto size = static_cast<std::uint64_t>(before.size);
-    if (readWhole && after == before && sizes.count == size && sizes.keep == size) {
+    if (readWhole && after == before && sizes.count == size && sizes.keep == size &&
+        everyTaken == size) {
+      result.snapshot = {path, before, result.encoding, result.totalLines};
       return result;
     }
   }
   throw FileReadError(path,
                       "файл менялся, пока его читали (его ещё записывают?); дождитесь, когда "
                       "запись закончится, и откройте его снова");
+}
+
+void rereadExportLines(const ExportSnapshot& snapshot, LineSink& sink) {
+  const std::string& path = snapshot.path;
+  platform::InputFile file(platform::pathOf(path));
+  checkOpened(file, path);
+  const auto changed = [&] {
+    return FileReadError(path, "файл изменился после того, как его открыли; откройте его снова");
+  };
+  if (!(stateOf(file, path) == snapshot.state)) {
+    throw changed();
+  }
+  char start[3] = {};
+  FileSource probe(file, path, 0);
+  std::size_t markLength = 0;
+  encodingFromMark(std::string_view(start, probe.read(start, sizeof start)), markLength);
+  FileSource raw(file, path, markLength);
+  Utf16Source utf16(raw, snapshot.encoding == TextEncoding::Utf16BE, path);
+  ByteSource& source = isUtf16(snapshot.encoding) ? static_cast<ByteSource&>(utf16) : raw;
+  std::vector<char> buffer(source.chunkSize());
+  std::string decoded;
+  sink.begin(snapshot.totalLines);
+  const std::size_t lines = splitLines(
+      source, [&](std::size_t i) { return i < snapshot.totalLines; },
+      [&](std::size_t i, std::string_view line) {
+        sink.line(i, decodedLine(line, snapshot.encoding, decoded, true));
+      },
+      buffer, path);
+  if (lines != snapshot.totalLines || !(stateOf(file, path) == snapshot.state)) {
+    throw changed();
+  }
 }
 
 }  // namespace vexa

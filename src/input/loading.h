@@ -12,11 +12,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/files.h"
 
 namespace vexa {
 
@@ -24,11 +27,36 @@ inline constexpr std::size_t kMaxLines = 32000;
 
 enum class TextEncoding { Utf8, Utf8WithBom, Utf16LE, Utf16BE, Windows1251 };
 
+// What identifies the snapshot that Open read, so that a later pass over the
+// export's every line reads the same bytes or says that the file changed.
+struct ExportSnapshot {
+  std::string path;  // empty: the lines came from memory
+  platform::FileState state;
+  TextEncoding encoding = TextEncoding::Utf8;
+  std::size_t totalLines = 0;
+};
+
 struct LoadedLines {
   std::vector<std::string> lines;  // the kept lines, header line first
   std::size_t totalLines = 0;      // lines in the file before thinning
   int thinningFactor = 1;          // k: every k-th line is kept
   TextEncoding encoding = TextEncoding::Utf8;
+  std::string sha256;  // of the file's bytes as read (byte-order mark included)
+  ExportSnapshot snapshot;
+};
+
+// Receives every line of an export, thinned or not, while the lines are
+// kept: `begin` with the number of lines, then each line (UTF-8) with its
+// index, the header line 0 first. A file read again (it changed meanwhile)
+// begins again.
+class LineSink {
+ public:
+  virtual ~LineSink() = default;
+  // `totalLines` is 0 when the lines are not counted yet.
+  virtual void begin(std::size_t totalLines) = 0;
+  // About how many lines will come, once that can be told.
+  virtual void expect(std::size_t lines) { static_cast<void>(lines); }
+  virtual void line(std::size_t index, std::string_view text) = 0;
 };
 
 // A file that cannot be read; the text names the file and the reason.
@@ -46,12 +74,20 @@ int thinningFactorFor(std::size_t lines, std::size_t maxLines = kMaxLines);
 // changes meanwhile is read again, and refused when it keeps changing. Raises
 // FileReadError when it cannot be read, holds no line at all, or is not a
 // regular file (a pipe is refused without waiting for a writer).
-// `betweenPasses` runs between the two passes of every reading (for tests).
+// `betweenPasses` runs between the two passes of every reading (for tests);
+// `every`, when given, receives every line of the snapshot, on a thread of
+// its own that reads the file beside the two passes.
 LoadedLines loadExportLines(const std::string& path, std::size_t maxLines = kMaxLines,
-                            const std::function<void()>& betweenPasses = {});
+                            const std::function<void()>& betweenPasses = {},
+                            LineSink* every = nullptr);
 
 // The same for bytes already in memory (`path` only names them in messages).
 LoadedLines decodeExportLines(std::string_view bytes, std::string_view path = {},
-                              std::size_t maxLines = kMaxLines);
+                              std::size_t maxLines = kMaxLines, LineSink* every = nullptr);
+
+// Reads every line of the export of `snapshot` once more into `sink` (one
+// pass, nothing kept). Raises FileReadError when the file cannot be read or
+// is no longer the snapshot Open read.
+void rereadExportLines(const ExportSnapshot& snapshot, LineSink& sink);
 
 }  // namespace vexa

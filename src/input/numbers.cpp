@@ -1,6 +1,7 @@
 #include "input/numbers.h"
 
 #include <charconv>
+#include <cmath>
 #include <string>
 
 #include "input/text.h"
@@ -21,6 +22,7 @@ namespace {
 // Exact fast path for the common "-12,345" form: up to 15 digits, no exponent.
 // The digits as an integer and a power of ten are both exact doubles, so one
 // division rounds correctly, as the general reader does.
+template <char kPoint>
 bool tryParseSimple(std::string_view text, double& value) {
   static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
@@ -41,7 +43,7 @@ bool tryParseSimple(std::string_view text, double& value) {
       if (++digits > 15) {
         return false;
       }
-    } else if (c == ',' && !comma) {
+    } else if (c == kPoint && !comma) {
       comma = true;
     } else {
       return false;
@@ -67,8 +69,16 @@ double parseDecimalComma(std::string_view text) {
   return value;
 }
 
+bool tryParseReadingValue(std::string_view field, double& value) {
+  if (tryParseSimple<'.'>(field, value)) {
+    return true;
+  }
+  const std::string text = decimalComma(trimSpaces(unquote(field)));
+  return tryParseDecimalComma(text, value) && std::isfinite(value);
+}
+
 bool tryParseDecimalComma(std::string_view text, double& value) {
-  if (tryParseSimple(text, value)) {
+  if (tryParseSimple<','>(text, value)) {
     return true;
   }
   std::size_t begin = 0;

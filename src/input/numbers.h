@@ -20,4 +20,10 @@ double parseDecimalComma(std::string_view text);
 // The same without raising: false when `text` is not such a number.
 bool tryParseDecimalComma(std::string_view text, double& value);
 
+// A measured value as an export writes it ("-12.5"), read as the report
+// reads the table's cell made of it: quotes deleted, blanks around it
+// allowed, the decimal point taken for the report's comma. False for a
+// field that is no number (or not a finite one).
+bool tryParseReadingValue(std::string_view field, double& value);
+
 }  // namespace vexa

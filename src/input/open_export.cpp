@@ -14,13 +14,23 @@ bool isAccepted(int count) {
          count == kTemperature || count == kPairedNumeric;
 }
 
-// First and last time stamp by position: line 1 and the last line.
+// First and last time stamp by position: line 1 and the last line. Of a
+// thinned export, those of the file, not of the lines kept: its span is the
+// export's whole span.
 void scanClimateSpan(const std::string& fileName, Session& session) {
   if (session.List.size() < 2) {
     throw FileReadError(fileName, "в файле нет строк данных, только строка заголовка");
   }
   session.OsMin1 = parseDateTime(normaliseTimeStamp(session.List[1]));
   session.OsMax1 = parseDateTime(normaliseTimeStamp(session.List.back()));
+  if (session.thinning > 1 && session.readings) {
+    if (session.readings->firstLineTime) {
+      session.OsMin1 = serialOf(*session.readings->firstLineTime);
+    }
+    if (session.readings->lastLineTime) {
+      session.OsMax1 = serialOf(*session.readings->lastLineTime);
+    }
+  }
 }
 
 // Earliest and latest sample of all series; the span is left as it was when
@@ -54,16 +64,25 @@ void scanPairedSpan(Session& session) {
 }  // namespace
 
 ExportLayout openExport(const std::string& fileName, Session& session, OpenObserver& observer) {
-  return openLoadedExport(loadExportLines(fileName), fileName, session, observer);
+  ReadingCollector collector;
+  LoadedLines loaded = loadExportLines(fileName, kMaxLines, {}, &collector);
+  auto readings = std::make_shared<const ExportReadings>(collector.finish());
+  return openLoadedExport(std::move(loaded), fileName, session, observer, std::move(readings));
 }
 
 ExportLayout openLoadedExport(LoadedLines loaded, const std::string& fileName, Session& session,
-                              OpenObserver& observer) {
+                              OpenObserver& observer,
+                              std::shared_ptr<const ExportReadings> readings) {
   if (loaded.lines.empty()) {
     throw FileReadError(fileName, "файл пуст, в нём нет ни одной строки");
   }
   session.List = std::move(loaded.lines);
   session.thinning = loaded.thinningFactor;
+  session.readings = readings
+                         ? std::move(readings)
+                         : std::make_shared<const ExportReadings>(readingsOfLines(session.List));
+  session.snapshot = std::move(loaded.snapshot);
+  session.sha256 = std::move(loaded.sha256);
 
   session.count = recogniseHeader(session.List.front());
 

@@ -36,8 +36,10 @@ class OpenObserver {
 ExportLayout openExport(const std::string& fileName, Session& session, OpenObserver& observer);
 
 // The same for lines already loaded from `fileName` (whose name still counts:
-// "#" and "light" markers, messages).
+// "#" and "light" markers, messages), with every reading of the export when
+// they were collected as it was read (none: the lines loaded are all).
 ExportLayout openLoadedExport(LoadedLines loaded, const std::string& fileName, Session& session,
-                              OpenObserver& observer);
+                              OpenObserver& observer,
+                              std::shared_ptr<const ExportReadings> readings = nullptr);
 
 }  // namespace vexa

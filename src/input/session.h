@@ -4,9 +4,12 @@
 // do: an action overwrites only what it sets.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "input/loading.h"
+#include "input/readings.h"
 #include "input/text_table.h"
 
 namespace vexa {
@@ -25,6 +28,12 @@ struct Session {
   int datc = 0;                   // pair count of a paired-column export (also Start)
   double OsMin1 = 0.0;            // first time stamp, then start of the time axis
   double OsMax1 = 0.0;            // last time stamp, then end of the time axis
+  // Every reading of the export, however it was thinned (none: the lines
+  // of List are the whole export), the snapshot they were read from and its
+  // SHA-256.
+  std::shared_ptr<const ExportReadings> readings;
+  ExportSnapshot snapshot;
+  std::string sha256;
 
   // Set by Start: the report input.
   TextTable Arr;         // the table to write, row 1 the headings

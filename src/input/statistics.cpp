@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <numeric>
 
 #include "input/text.h"
 
@@ -15,53 +17,84 @@ constexpr double kAbsoluteZero = -273.15;
 // ΔH/R for storage: 83.144 kJ/mol over the gas constant, 10 000 K.
 constexpr double kActivationOverGas = 10000.0;
 
-bool byTime(const Reading& a, const Reading& b) {
-  return a.time < b.time;
-}
+// The mean kinetic temperature as its readings come: -ΔH/(R·T) of each,
+// summed as exponentials from the largest so far, so that nothing
+// underflows whatever the temperatures.
+class KineticMean {
+ public:
+  void add(double celsius) {
+    if (!(celsius > kAbsoluteZero)) {
+      valid_ = false;
+      return;
+    }
+    const double exponent = -kActivationOverGas / (celsius - kAbsoluteZero);
+    if (count_++ == 0) {
+      largest_ = exponent;
+      scaled_ = 1;
+    } else if (exponent > largest_) {
+      scaled_ = scaled_ * std::exp(largest_ - exponent) + 1;
+      largest_ = exponent;
+    } else {
+      scaled_ += std::exp(exponent - largest_);
+    }
+  }
+  std::optional<double> value() const {
+    if (!valid_ || count_ == 0) {
+      return std::nullopt;
+    }
+    const double logMean = largest_ + std::log(scaled_ / static_cast<double>(count_));
+    return -kActivationOverGas / logMean + kAbsoluteZero;
+  }
 
-// The excursions of time-ordered readings beyond a limit (`beyond` tells
-// which readings are beyond it).
-template <class Beyond>
-Excursions excursionsOf(const std::vector<Reading>& ordered, double windowStart, double windowEnd,
-                        Beyond beyond) {
-  Excursions result;
-  bool inRun = false;
-  double start = 0;
-  const auto close = [&](double end) {
-    const double duration = std::max(end - start, 0.0);
-    result.total += duration;
-    if (!result.longestStart || duration > result.longest) {
-      result.longest = duration;
-      result.longestStart = start;
-    }
-    inRun = false;
-  };
-  for (const Reading& reading : ordered) {
-    const bool out = beyond(reading.value);
-    if (out && !inRun) {
-      inRun = true;
-      start = reading.time;
-      ++result.count;
-      if (!result.firstStart) {
-        result.firstStart = start;
-      }
-    } else if (!out && inRun) {
-      close(reading.time);
-    }
+ private:
+  bool valid_ = true;
+  long long count_ = 0;
+  double largest_ = 0;
+  double scaled_ = 0;
+};
+
+// A sum of many numbers without the error of adding them one by one
+// (Neumaier's compensation): a constant series' mean is its value.
+class PreciseSum {
+ public:
+  void add(double x) {
+    const double t = sum_ + x;
+    compensation_ += std::fabs(sum_) >= std::fabs(x) ? (sum_ - t) + x : (x - t) + sum_;
+    sum_ = t;
   }
-  if (inRun) {
-    close(ordered.empty() ? windowEnd : std::max(windowEnd, ordered.back().time));
-  }
-  if (windowEnd > windowStart) {
-    result.share = result.total / (windowEnd - windowStart);
-  }
-  return result;
-}
+  double value() const { return sum_ + compensation_; }
+
+ private:
+  double sum_ = 0;
+  double compensation_ = 0;
+};
 
 }  // namespace
 
+std::string_view alarmKindText(AlarmKind kind) {
+  return kind == AlarmKind::Cumulative ? "накопительная" : "однократная";
+}
+
+std::string_view verdictText(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Normal:
+      return "В норме";
+    case Verdict::Alarm:
+      return "Тревога";
+    case Verdict::NoData:
+      return "Нет данных";
+    case Verdict::NoLimits:
+      break;
+  }
+  return "Пределы не заданы";
+}
+
 double hoursOf(double days) {
   return std::round(days * 86400) / 3600;
+}
+
+double hoursOfSeconds(Seconds seconds) {
+  return static_cast<double>(seconds) / 3600;
 }
 
 std::optional<std::optional<double>> limitFromText(std::string_view text) {
@@ -78,81 +111,429 @@ std::optional<std::optional<double>> limitFromText(std::string_view text) {
   return std::optional<double>(value);
 }
 
-std::optional<double> meanKineticTemperature(const std::vector<double>& celsius) {
-  if (celsius.empty()) {
+std::optional<std::optional<double>> minutesFromText(std::string_view text) {
+  const auto value = limitFromText(text);
+  if (!value || (*value && **value < 0)) {
     return std::nullopt;
   }
-  // -ΔH/(R·T) of each reading, summed as exponentials from the largest, so
-  // that nothing underflows whatever the temperatures.
-  std::vector<double> exponents;
-  exponents.reserve(celsius.size());
-  double largest = -std::numeric_limits<double>::infinity();
-  for (const double value : celsius) {
-    if (!(value > kAbsoluteZero)) {
-      return std::nullopt;
-    }
-    exponents.push_back(-kActivationOverGas / (value - kAbsoluteZero));
-    largest = std::max(largest, exponents.back());
-  }
-  double sum = 0;
-  for (const double exponent : exponents) {
-    sum += std::exp(exponent - largest);
-  }
-  const double logMean = largest + std::log(sum / static_cast<double>(celsius.size()));
-  return -kActivationOverGas / logMean + kAbsoluteZero;
+  return value;
 }
 
-MeasurementStatistics measure(std::vector<Reading> readings, double windowStart, double windowEnd,
-                              bool temperature, const Limits& limits) {
-  if (!std::is_sorted(readings.begin(), readings.end(), byTime)) {  // the table's are
-    std::stable_sort(readings.begin(), readings.end(), byTime);
+Seconds gapThreshold(Seconds medianInterval, std::optional<double> userMinutes) {
+  if (userMinutes && *userMinutes > 0) {
+    return std::max<Seconds>(std::llround(*userMinutes * 60), 1);
   }
-  MeasurementStatistics s;
-  s.readings = static_cast<int>(readings.size());
-  if (limits.low) {
-    const double low = *limits.low;
-    s.below = excursionsOf(readings, windowStart, windowEnd, [low](double v) { return v < low; });
-  }
-  if (limits.high) {
-    const double high = *limits.high;
-    s.above = excursionsOf(readings, windowStart, windowEnd, [high](double v) { return v > high; });
-  }
-  if (readings.empty()) {
-    return s;
-  }
-  s.first = readings.front().time;
-  s.last = readings.back().time;
-  s.minimum = s.maximum = readings.front().value;
-  s.minimumAt = s.maximumAt = readings.front().time;
-  double sum = 0;
-  double weighted = 0;
-  for (std::size_t i = 0; i < readings.size(); ++i) {
-    const Reading& r = readings[i];
-    sum += r.value;
-    if (r.value < s.minimum) {
-      s.minimum = r.value;
-      s.minimumAt = r.time;
-    }
-    if (r.value > s.maximum) {
-      s.maximum = r.value;
-      s.maximumAt = r.time;
-    }
-    if (i + 1 < readings.size()) {
-      weighted += r.value * (readings[i + 1].time - r.time);
-    }
-  }
-  s.mean = sum / static_cast<double>(readings.size());
-  s.timeWeightedMean = s.last > s.first ? weighted / (s.last - s.first) : s.mean;
-  if (temperature) {
-    std::vector<double> values;
-    values.reserve(readings.size());
-    for (const Reading& r : readings) {
-      values.push_back(r.value);
-    }
-    s.kineticMean = meanKineticTemperature(values);
-  }
-  return s;
+  return std::max<Seconds>(3 * medianInterval, kMinimumGapThreshold);
 }
+
+// ---- the figures of one series ----
+
+namespace {
+
+// One limit of the series as its readings come.
+struct Side {
+  bool set = false;
+  bool high = false;
+  double limit = 0;
+  Seconds delay = -1;  // none: every excursion is an alarm
+  LimitFigures figures;
+  bool open = false;
+  Excursion current;
+  Seconds beyondSoFar = 0;  // of the excursions closed, for a cumulative rule
+
+  bool beyond(double value) const { return high ? value > limit : value < limit; }
+};
+
+}  // namespace
+
+struct SeriesAccumulator::State {
+  Seconds w0 = 0;
+  Seconds w1 = 0;
+  Seconds threshold = 0;
+  FigureOptions options;
+  Side sides[2];  // the low limit, the high one
+  bool any = false;
+  Seconds previousTime = 0;
+  double previousValue = 0;
+  SeriesFigures f;
+  PreciseSum sum;
+  PreciseSum weighted;
+  KineticMean kinetic;
+  long long firstDay = 0;
+  std::vector<PreciseSum> daySums;
+
+  DayFigures* dayAt(Seconds time) {
+    const long long index = dayOf(time) - firstDay;
+    return index >= 0 && index < static_cast<long long>(f.days.size())
+               ? &f.days[static_cast<std::size_t>(index)]
+               : nullptr;
+  }
+
+  // Gives each day of the journal its part of [start, end).
+  template <class Add>
+  void spread(Seconds start, Seconds end, Add&& add) {
+    while (start < end) {
+      const Seconds dayEnd = (dayOf(start) + 1) * kSecondsPerDay;
+      const Seconds partEnd = std::min(end, dayEnd);
+      if (DayFigures* day = dayAt(start)) {
+        add(*day, partEnd - start);
+      }
+      start = partEnd;
+    }
+  }
+
+  void close(int which) {
+    Side& side = sides[which];
+    Excursion x = side.current;
+    LimitFigures& limit = side.figures;
+    const Seconds duration = x.end - x.start;
+    ++limit.count;
+    limit.total += duration;
+    if (!limit.firstStart) {
+      limit.firstStart = x.start;
+    }
+    if (!limit.longestStart || duration > limit.longest) {
+      limit.longest = duration;
+      limit.longestStart = x.start;
+    }
+    Seconds raised = x.start;
+    if (side.delay < 0) {
+      x.alarm = true;
+    } else if (side.figures.rule.kind == AlarmKind::Single) {
+      x.alarm = duration > side.delay;
+      raised = x.start + side.delay;
+    } else {
+      const Seconds before = side.beyondSoFar;
+      x.alarm = before + duration > side.delay;
+      raised = x.start + std::max<Seconds>(side.delay - before, 0);
+    }
+    side.beyondSoFar += duration;
+    if (x.alarm) {
+      ++limit.alarms;
+      if (!limit.alarmAt) {
+        limit.alarmAt = raised;
+      }
+    }
+    if (limit.listed.size() < options.listed) {
+      limit.listed.push_back(x);
+    }
+    if (options.journal) {
+      const long long lastDay = dayOf(std::max(x.end - 1, x.start));
+      for (long long d = dayOf(x.start); d <= lastDay; ++d) {
+        if (DayFigures* day = dayAt(d * kSecondsPerDay)) {
+          ++day->excursions[which];
+          day->alarms[which] += x.alarm ? 1 : 0;
+        } else if (d >= firstDay) {
+          break;
+        }
+      }
+    }
+    side.open = false;
+  }
+
+  // The time [start, end) that a reading of `value` stands for.
+  void segment(Seconds start, Seconds end, double value) {
+    const Seconds length = end - start;
+    f.covered += length;
+    if (length > 0) {
+      weighted.add(value * static_cast<double>(length));
+    }
+    for (int which = 0; which < 2; ++which) {
+      Side& side = sides[which];
+      if (!side.set) {
+        continue;
+      }
+      if (!side.beyond(value)) {
+        if (side.open) {
+          close(which);
+        }
+        continue;
+      }
+      if (side.open && side.current.end == start) {
+        side.current.end = end;
+        side.current.extreme = side.high ? std::max(side.current.extreme, value)
+                                         : std::min(side.current.extreme, value);
+      } else {
+        if (side.open) {
+          close(which);
+        }
+        side.open = true;
+        side.current = {start, end, value, false};
+      }
+      if (options.journal && length > 0) {
+        spread(start, end, [which](DayFigures& day, Seconds part) { day.beyond[which] += part; });
+      }
+    }
+  }
+
+  void gap(Seconds start, Seconds end) {
+    if (end <= start) {
+      return;
+    }
+    const Seconds length = end - start;
+    ++f.gaps;
+    f.gapTotal += length;
+    if (!f.longestGapStart || length > f.gapLongest) {
+      f.gapLongest = length;
+      f.longestGapStart = start;
+    }
+    if (f.listedGaps.size() < options.listed) {
+      f.listedGaps.push_back({start, end});
+    }
+    if (options.journal) {
+      spread(start, end, [](DayFigures& day, Seconds part) { day.noData += part; });
+    }
+  }
+
+  // A reading stands until the next one, for no longer than the threshold,
+  // never past the window's end; then the time up to `next` has no data.
+  void stand(Seconds time, double value, Seconds next) {
+    const Seconds end = std::min({next, time + threshold, w1});
+    segment(time, std::max(end, time), value);
+    gap(std::max(end, time), next);
+  }
+};
+
+SeriesAccumulator::SeriesAccumulator(Seconds windowStart, Seconds windowEnd, Seconds threshold,
+                                     const Limits& limits, const FigureOptions& options)
+    : state_(std::make_unique<State>()) {
+  State& s = *state_;
+  s.w0 = windowStart;
+  s.w1 = std::max(windowEnd, windowStart);
+  s.threshold = std::max<Seconds>(threshold, 0);
+  s.options = options;
+  s.f.windowStart = s.w0;
+  s.f.windowEnd = s.w1;
+  s.f.threshold = s.threshold;
+  const std::optional<double>* values[2] = {&limits.low, &limits.high};
+  const AlarmRule* rules[2] = {&limits.lowAlarm, &limits.highAlarm};
+  for (int which = 0; which < 2; ++which) {
+    Side& side = s.sides[which];
+    side.set = values[which]->has_value();
+    side.high = which == 1;
+    side.limit = side.set ? **values[which] : 0;
+    const AlarmRule& rule = *rules[which];
+    if (rule.delayMinutes && *rule.delayMinutes > 0) {
+      side.delay = std::llround(*rule.delayMinutes * 60);
+    }
+    side.figures.high = side.high;
+    side.figures.limit = side.limit;
+    side.figures.rule = rule;
+  }
+  if (options.journal) {
+    s.firstDay = dayOf(s.w0);
+    const auto days = static_cast<std::size_t>(dayOf(s.w1) - s.firstDay + 1);
+    s.f.days.resize(std::min(days, kJournalDays));
+    s.daySums.resize(s.f.days.size());
+    s.f.daysLeftOut = days - s.f.days.size();
+    for (std::size_t i = 0; i < s.f.days.size(); ++i) {
+      s.f.days[i].day = s.firstDay + static_cast<long long>(i);
+    }
+  }
+}
+
+SeriesAccumulator::~SeriesAccumulator() = default;
+SeriesAccumulator::SeriesAccumulator(SeriesAccumulator&&) noexcept = default;
+SeriesAccumulator& SeriesAccumulator::operator=(SeriesAccumulator&&) noexcept = default;
+
+void SeriesAccumulator::add(Seconds time, double value) {
+  State& s = *state_;
+  if (!s.any) {
+    s.gap(s.w0, time);
+    s.any = true;
+    s.f.first = s.f.minimumAt = s.f.maximumAt = time;
+    s.f.minimum = s.f.maximum = value;
+  } else {
+    s.stand(s.previousTime, s.previousValue, std::max(time, s.previousTime));
+  }
+  SeriesFigures& f = s.f;
+  ++f.readings;
+  f.last = time;
+  s.sum.add(value);
+  if (value < f.minimum) {
+    f.minimum = value;
+    f.minimumAt = time;
+  }
+  if (value > f.maximum) {
+    f.maximum = value;
+    f.maximumAt = time;
+  }
+  if (s.options.temperature) {
+    s.kinetic.add(value);
+  }
+  if (s.options.journal) {
+    if (DayFigures* day = s.dayAt(time)) {
+      if (day->readings++ == 0) {
+        day->minimum = day->maximum = value;
+      } else {
+        day->minimum = std::min(day->minimum, value);
+        day->maximum = std::max(day->maximum, value);
+      }
+      s.daySums[static_cast<std::size_t>(day - s.f.days.data())].add(value);
+    }
+  }
+  s.previousTime = std::max(time, s.previousTime);
+  s.previousValue = value;
+}
+
+SeriesFigures SeriesAccumulator::finish() {
+  State& s = *state_;
+  if (s.any) {
+    s.stand(s.previousTime, s.previousValue, s.w1);
+  } else {
+    s.gap(s.w0, s.w1);
+  }
+  SeriesFigures& f = s.f;
+  for (int which = 0; which < 2; ++which) {
+    Side& side = s.sides[which];
+    if (side.open) {
+      s.close(which);
+    }
+    if (side.set) {
+      side.figures.verdict = f.readings == 0       ? Verdict::NoData
+                             : side.figures.alarms ? Verdict::Alarm
+                                                   : Verdict::Normal;
+      (which == 0 ? f.below : f.above) = std::move(side.figures);
+    }
+  }
+  f.noData = f.gapTotal;
+  for (std::size_t i = 0; i < s.daySums.size(); ++i) {
+    f.days[i].sum = s.daySums[i].value();
+  }
+  if (f.readings > 0) {
+    const bool constant = f.minimum == f.maximum;
+    f.mean = constant ? f.minimum : s.sum.value() / f.readings;
+    f.timeWeightedMean =
+        constant || f.covered == 0 ? f.mean : s.weighted.value() / static_cast<double>(f.covered);
+    f.kineticMean = s.options.temperature ? s.kinetic.value() : std::nullopt;
+  }
+  return std::move(f);
+}
+
+SeriesFigures measureSeries(std::vector<std::pair<Seconds, double>> readings, Seconds windowStart,
+                            Seconds windowEnd, Seconds threshold, const Limits& limits,
+                            const FigureOptions& options) {
+  std::stable_sort(readings.begin(), readings.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  SeriesAccumulator accumulator(windowStart, windowEnd, threshold, limits, options);
+  for (const auto& [time, value] : readings) {
+    if (time >= windowStart && time <= windowEnd) {
+      accumulator.add(time, value);
+    }
+  }
+  return accumulator.finish();
+}
+
+// ---- the columns of an export ----
+
+namespace {
+
+// The readings of a column gathered from an export whose time stamps are
+// out of order, to be put in order before they are measured.
+struct Gathered {
+  std::vector<std::pair<Seconds, double>> readings;
+};
+
+Seconds medianOf(std::vector<std::pair<Seconds, double>>& sorted) {
+  std::vector<Seconds> intervals;
+  for (std::size_t i = 1; i < sorted.size(); ++i) {
+    if (sorted[i].first > sorted[i - 1].first) {
+      intervals.push_back(sorted[i].first - sorted[i - 1].first);
+    }
+  }
+  if (intervals.empty()) {
+    return 0;
+  }
+  const auto middle = intervals.begin() + static_cast<std::ptrdiff_t>((intervals.size() - 1) / 2);
+  std::nth_element(intervals.begin(), middle, intervals.end());
+  return *middle;
+}
+
+}  // namespace
+
+std::vector<SeriesFigures> measureColumns(const ExportReadings& readings,
+                                          const ExportSnapshot& snapshot,
+                                          const std::vector<SeriesRequest>& requests,
+                                          Seconds windowStart, Seconds windowEnd,
+                                          std::optional<double> gapMinutes) {
+  std::vector<SeriesAccumulator> accumulators;
+  std::vector<Gathered> gathered(requests.size());
+  for (const SeriesRequest& request : requests) {
+    const TimeColumn& times = readings.times.at(readings.columns.at(request.column).time);
+    accumulators.emplace_back(windowStart, windowEnd,
+                              gapThreshold(times.medianInterval, gapMinutes), request.limits,
+                              request.options);
+  }
+  forEachReadingBlock(readings, snapshot, [&](const ExportReadings& block) {
+    for (std::size_t r = 0; r < requests.size(); ++r) {
+      const ReadingColumn& column = block.columns[requests[r].column];
+      const TimeColumn& times = block.times[column.time];
+      const bool ordered = readings.times[column.time].ordered;
+      const Seconds* seconds = times.seconds.data();
+      std::size_t from = 0;
+      std::size_t to = times.seconds.size();
+      if (ordered) {
+        from = static_cast<std::size_t>(std::lower_bound(seconds, seconds + to, windowStart) -
+                                        seconds);
+        to = static_cast<std::size_t>(std::upper_bound(seconds, seconds + to, windowEnd) - seconds);
+      }
+      SeriesAccumulator& accumulator = accumulators[r];
+      const auto feed = [&](auto valueOf) {
+        for (std::size_t i = from; i < to; ++i) {
+          const double value = valueOf(i);
+          if (std::isnan(value)) {
+            continue;
+          }
+          if (ordered) {
+            accumulator.add(seconds[i], value);
+          } else if (seconds[i] >= windowStart && seconds[i] <= windowEnd) {
+            gathered[r].readings.emplace_back(seconds[i], value);
+          }
+        }
+      };
+      if (column.inDoubles) {
+        feed([&](std::size_t i) { return column.doubles[i]; });
+      } else {
+        const double scale = decimalScale(column.decimals);
+        const std::int32_t* scaled = column.scaled.data();
+        feed([&](std::size_t i) {
+          return scaled[i] == ReadingColumn::kNone ? std::numeric_limits<double>::quiet_NaN()
+                                                   : scaled[i] / scale;
+        });
+      }
+    }
+  });
+  std::vector<SeriesFigures> figures;
+  for (std::size_t r = 0; r < requests.size(); ++r) {
+    const ReadingColumn& column = readings.columns[requests[r].column];
+    if (!readings.times[column.time].ordered) {
+      auto& taken = gathered[r].readings;
+      std::stable_sort(taken.begin(), taken.end(),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
+      Seconds median = readings.times[column.time].medianInterval;
+      if (median == 0) {
+        median = medianOf(taken);
+      }
+      accumulators[r] = SeriesAccumulator(windowStart, windowEnd, gapThreshold(median, gapMinutes),
+                                          requests[r].limits, requests[r].options);
+      for (const auto& [time, value] : taken) {
+        accumulators[r].add(time, value);
+      }
+    }
+    figures.push_back(accumulators[r].finish());
+  }
+  return figures;
+}
+
+std::optional<double> meanKineticTemperature(const std::vector<double>& celsius) {
+  KineticMean mean;
+  for (const double value : celsius) {
+    mean.add(value);
+  }
+  return mean.value();
+}
+
+// ---- states and events ----
 
 StateStatistics stateStatistics(std::vector<StateReading> readings, double windowEnd) {
   std::stable_sort(readings.begin(), readings.end(),
@@ -207,6 +588,33 @@ EventCounts countEvents(const std::vector<StateReading>& events) {
     }
   }
   return counts;
+}
+
+std::vector<StateReading> stateReadingsOf(const ExportReadings& readings,
+                                          const ExportSnapshot& snapshot, std::size_t column,
+                                          Seconds windowStart, Seconds windowEnd, bool whole) {
+  std::vector<StateReading> taken;
+  forEachReadingBlock(readings, snapshot, [&](const ExportReadings& block) {
+    const ReadingColumn& values = block.columns.at(column);
+    const TimeColumn& times = block.times.at(values.time);
+    for (std::size_t i = 0; i < times.seconds.size(); ++i) {
+      const Seconds time = times.seconds[i];
+      if (!whole && (time < windowStart || time > windowEnd)) {
+        continue;
+      }
+      const std::uint32_t text = i < values.texts.size() ? values.texts[i] : kNoText;
+      const double number = values.value(i);
+      if (text != kNoText) {
+        taken.push_back({serialOf(time), block.texts[text]});
+      } else if (!std::isnan(number)) {
+        // A number among the states: written as the table writes it.
+        char shown[32];
+        std::snprintf(shown, sizeof shown, "%.15g", number);
+        taken.push_back({serialOf(time), decimalComma(shown)});
+      }
+    }
+  });
+  return taken;
 }
 
 }  // namespace vexa

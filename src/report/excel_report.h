@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +32,12 @@ struct ReportControls {
   std::string CheckBox5Caption = "Освещённость";
   std::string OpenDialog1FileName;  // the file chosen in the dialog
   // The limits the user set, by series ("temperature", or a paired column's
-  // heading): drawn on the chart and counted on the summary sheet.
+  // heading), with their alarm rules: drawn on the chart and counted on the
+  // summary sheet.
   std::map<std::string, Limits> limits;
+  // The gap threshold the user set, in minutes; none: three times the
+  // export's usual interval.
+  std::optional<double> gapMinutes;
 };
 
 // Where the report builder gets the controls and shows its message.

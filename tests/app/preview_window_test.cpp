@@ -133,9 +133,10 @@ TEST_F(PreviewWindowTest, LimitsRowSetsThePreviewsLimits) {
   form.LimitHigh->setText("46,5");
   EXPECT_EQ(form.Preview->limits()[1], (Limits{std::nullopt, 46.5}));
   EXPECT_EQ(form.Preview->limits()[0], Limits());
-  ASSERT_EQ(form.Preview->statistics().size(), 2u);
-  EXPECT_NE(form.Preview->statistics()[1].find("выше 46,5: "), std::string::npos)
-      << form.Preview->statistics()[1];
+  ASSERT_EQ(form.Preview->statistics().size(), 3u);  // the verdict, then each series
+  EXPECT_EQ(form.Preview->statistics()[0].rfind("Итог: ", 0), 0u);
+  EXPECT_NE(form.Preview->statistics()[2].find("выше 46,5: "), std::string::npos)
+      << form.Preview->statistics()[2];
   // Ticking the battery offers it too, the chosen series stays chosen.
   form.CheckBox4->setChecked(true);
   EXPECT_EQ(form.LimitSeries->count(), 3);

@@ -408,7 +408,8 @@ TEST_F(BatchTest, SummaryOnlyAndLimitsOfSeriesTheExportHasNot) {
   EXPECT_EQ(folder(), std::set<std::string>{"tag.csv"});
   const std::vector<std::string> printed = lines(out);
   ASSERT_GT(printed.size(), 3u);
-  EXPECT_EQ(printed[0], "\tВыгрузка\ttag.csv");
+  EXPECT_EQ(printed[0], "\tИтог\tТревога");
+  EXPECT_EQ(printed[1], "\tВыгрузка\ttag.csv");
   EXPECT_NE(std::find(printed.begin(), printed.end(),
                       "Температура (ºС)\tВыше верхнего предела: выходов\t1"),
             printed.end());

@@ -173,7 +173,10 @@ TEST_F(OpenExportTest, ThinningWarningComesBeforeTheFormatCheck) {
   EXPECT_EQ(session.thinning, 2);
 }
 
-TEST_F(OpenExportTest, ThinnedClimateFileScansItsKeptLastLine) {
+// A thinned export keeps every k-th line for the table, but its span is
+// that of the file's first data line and last line, not of the lines kept:
+// the window Open proposes holds every reading.
+TEST_F(OpenExportTest, ThinnedClimateFileSpansTheWholeExport) {
   std::string text = "Date/Time,Temperature(C),Battery(Volts)\n";
   // 64001 lines in all, one minute apart: factor 3 keeps indices 0, 3, ..., 63999.
   const auto stampOf = [](int i) { return formatDateTime(44197.0 + i / 1440.0); };
@@ -183,8 +186,10 @@ TEST_F(OpenExportTest, ThinnedClimateFileScansItsKeptLastLine) {
   open("long.csv", text);
   EXPECT_EQ(session.List.size(), 21334u);
   EXPECT_EQ(session.thinning, 3);  // for the summary to say so
-  EXPECT_EQ(formatDateTime(session.OsMin1), "2021-01-01 00:03:00");
-  EXPECT_EQ(formatDateTime(session.OsMax1), stampOf(63999));
+  EXPECT_EQ(formatDateTime(session.OsMin1), stampOf(1));
+  EXPECT_EQ(formatDateTime(session.OsMax1), stampOf(64000));
+  EXPECT_EQ(session.readings->times[0].count, 64000u);
+  EXPECT_EQ(session.readings->times[0].medianInterval, 60);
 }
 
 }  // namespace

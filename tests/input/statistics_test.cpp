@@ -11,155 +11,294 @@ namespace {
 constexpr double kHour = 1.0 / 24;
 constexpr double kMinute = 1.0 / 1440;
 constexpr double kDay0 = 44200;  // a day; times below count from its midnight
+constexpr Seconds kDay0Seconds = 44200 * kSecondsPerDay;
 
-std::vector<Reading> series(std::initializer_list<std::pair<double, double>> hoursAndValues) {
-  std::vector<Reading> readings;
-  for (const auto& [hours, value] : hoursAndValues) {
-    readings.push_back({kDay0 + hours * kHour, value});
+// Seconds of the line at hours:minutes:seconds of day 0 (later days: hours
+// past 24).
+constexpr Seconds at(int hours, int minutes = 0, int seconds = 0) {
+  return kDay0Seconds + hours * 3600 + minutes * 60 + seconds;
+}
+constexpr Seconds kMinuteSeconds = 60;
+
+using Readings = std::vector<std::pair<Seconds, double>>;
+
+// One minute apart from `start`, the values given.
+Readings everyMinute(Seconds start, std::initializer_list<double> values) {
+  Readings readings;
+  for (const double value : values) {
+    readings.emplace_back(start, value);
+    start += kMinuteSeconds;
   }
   return readings;
 }
 
-struct ExcursionCase {
-  const char* name;
-  std::vector<Reading> readings;
-  double windowStart;  // hours
-  double windowEnd;
-  Limits limits;
-  // Below, then above: count, total and longest hours, first and longest
-  // start (hours; -1: none), share of the window.
-  struct Expected {
-    int count;
-    double total;
-    double longest;
-    double firstStart;
-    double longestStart;
-    double share;
+// The time each reading stands for, and the time without data, worked out
+// by hand: a reading stands until the next one, no longer than the gap
+// threshold, never past the window's end.
+TEST(Statistics, TheTimeAReadingStandsFor) {
+  struct Case {
+    const char* name;
+    Readings readings;
+    Seconds windowStart;
+    Seconds windowEnd;
+    Seconds threshold;
+    Seconds covered;
+    int gaps;
+    Seconds longestGap;
+    Seconds longestGapStart;  // 0: none
+    double timeWeightedMean;
   };
-  Expected below;
-  Expected above;
-};
-
-TEST(Statistics, ExcursionsBeyondEachLimit) {
-  const ExcursionCase cases[] = {
-      {"no reading", {}, 0, 10, {-25.0, -15.0}, {0, 0, 0, -1, -1, 0}, {0, 0, 0, -1, -1, 0}},
-      {"one reading, within",
-       series({{1, -18}}),
+  const Seconds three = 3 * kMinuteSeconds;
+  const Case cases[] = {
+      {"every minute, the window their span", everyMinute(at(10), {1, 2, 3, 4, 5, 6}), at(10),
+       at(10, 5), three, 5 * 60, 0, 0, 0, 3},
+      {"the last stands for the threshold, then the window has no data",
+       everyMinute(at(10), {1, 2, 3, 4, 5, 6}), at(10), at(10, 10), three, 8 * 60, 1, 2 * 60,
+       at(10, 8), (1 + 2 + 3 + 4 + 5 + 6 * 3) / 8.0},
+      {"a last reading near the window's end stands up to the end", everyMinute(at(10), {2, 4}),
+       at(10), at(10, 2, 30), three, 150, 0, 0, 0, (2 * 60 + 4 * 90) / 150.0},
+      {"a hole longer than the threshold",
+       {{at(10), 1}, {at(10, 1), 1}, {at(10, 10), 7}, {at(10, 11), 7}},
+       at(10),
+       at(10, 11),
+       three,
+       5 * 60,
+       1,
+       6 * 60,
+       at(10, 4),
+       (1 * 60 + 1 * 180 + 7 * 60) / 300.0},
+      {"before the first reading the window has no data", everyMinute(at(10), {1, 1, 1}), at(9, 58),
+       at(10, 2), three, 2 * 60, 1, 2 * 60, at(9, 58), 1},
+      {"no reading: the whole window", {}, at(10), at(11), three, 0, 1, 3600, at(10), 0},
+      {"a repeated stamp stands for nothing",
+       {{at(10), 1}, {at(10), 3}, {at(10, 1), 1}},
+       at(10),
+       at(10, 1),
+       three,
+       60,
        0,
-       10,
-       {-25.0, -15.0},
-       {0, 0, 0, -1, -1, 0},
-       {0, 0, 0, -1, -1, 0}},
-      {"exactly on the limits is within",
-       series({{0, -25}, {1, -15}, {2, -20}}),
        0,
-       2,
-       {-25.0, -15.0},
-       {0, 0, 0, -1, -1, 0},
-       {0, 0, 0, -1, -1, 0}},
-      // Warmer than -15 from 1 h to 3 h and from 5 h to 6 h: two excursions.
-      {"two excursions above",
-       series({{0, -18}, {1, -14}, {2, -12}, {3, -16}, {5, -10}, {6, -20}}),
        0,
-       8,
-       {std::nullopt, -15.0},
-       {0, 0, 0, -1, -1, 0},
-       {2, 3, 2, 1, 1, 3.0 / 8}},
-      // Beyond from the first reading: it begins there, not before.
-      {"at the window's start",
-       series({{0.5, -30}, {1, -28}, {2, -20}}),
+       3},
+      {"readings out of order are put in order",
+       {{at(10, 2), 3}, {at(10), 1}, {at(10, 1), 2}},
+       at(10),
+       at(10, 2),
+       three,
+       120,
        0,
-       4,
-       {-25.0, std::nullopt},
-       {1, 1.5, 1.5, 0.5, 0.5, 1.5 / 4},
-       {0, 0, 0, -1, -1, 0}},
-      // Still beyond at the last reading: it runs to the window's end.
-      {"open at the window's end",
-       series({{0, -20}, {3, -10}, {4, -11}}),
        0,
-       6,
-       {std::nullopt, -15.0},
-       {0, 0, 0, -1, -1, 0},
-       {1, 3, 3, 3, 3, 0.5}},
-      // The longer excursion comes second.
-      {"longest is not the first",
-       series({{0, -10}, {1, -20}, {2, -9}, {5, -20}}),
        0,
-       5,
-       {std::nullopt, -15.0},
-       {0, 0, 0, -1, -1, 0},
-       {2, 4, 3, 0, 2, 4.0 / 5}},
-      // Readings in no order are taken in time order.
-      {"unordered readings",
-       series({{2, -20}, {0, -10}, {1, -12}}),
-       0,
-       2,
-       {std::nullopt, -15.0},
-       {0, 0, 0, -1, -1, 0},
-       {1, 2, 2, 0, 0, 1}},
+       1.5},
+      {"readings outside the window are left out", everyMinute(at(9, 58), {9, 9, 1, 1, 9}), at(10),
+       at(10, 1), three, 60, 0, 0, 0, 1},
   };
-  const auto check = [](const char* side, const std::optional<Excursions>& got,
-                        const ExcursionCase::Expected& want, bool set) {
-    SCOPED_TRACE(side);
-    ASSERT_EQ(got.has_value(), set);
-    if (!set) {
-      return;
-    }
-    EXPECT_EQ(got->count, want.count);
-    EXPECT_NEAR(got->total / kHour, want.total, 1e-6);
-    EXPECT_NEAR(got->longest / kHour, want.longest, 1e-6);
-    EXPECT_EQ(got->firstStart.has_value(), want.firstStart >= 0);
-    if (got->firstStart) {
-      EXPECT_NEAR((*got->firstStart - kDay0) / kHour, want.firstStart, 1e-6);
-    }
-    EXPECT_EQ(got->longestStart.has_value(), want.longestStart >= 0);
-    if (got->longestStart) {
-      EXPECT_NEAR((*got->longestStart - kDay0) / kHour, want.longestStart, 1e-6);
-    }
-    ASSERT_TRUE(got->share.has_value());
-    EXPECT_NEAR(*got->share, want.share, 1e-9);
-  };
-  for (const ExcursionCase& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const MeasurementStatistics s = measure(c.readings, kDay0 + c.windowStart * kHour,
-                                            kDay0 + c.windowEnd * kHour, true, c.limits);
-    check("below", s.below, c.below, c.limits.low.has_value());
-    check("above", s.above, c.above, c.limits.high.has_value());
+    const SeriesFigures f =
+        measureSeries(c.readings, c.windowStart, c.windowEnd, c.threshold, {}, {});
+    EXPECT_EQ(f.covered, c.covered);
+    EXPECT_EQ(f.noData, c.windowEnd - c.windowStart - c.covered);
+    EXPECT_EQ(f.gapTotal, f.noData);
+    EXPECT_EQ(f.gaps, c.gaps);
+    EXPECT_EQ(f.gapLongest, c.longestGap);
+    EXPECT_EQ(f.longestGapStart.value_or(0), c.longestGapStart);
+    if (f.readings > 0) {
+      EXPECT_NEAR(f.timeWeightedMean, c.timeWeightedMean, 1e-12);
+    }
   }
-  // A window without length has no share.
-  const MeasurementStatistics moment =
-      measure(series({{1, -10}}), kDay0 + kHour, kDay0 + kHour, true, {std::nullopt, -15.0});
-  EXPECT_EQ(moment.above->count, 1);
-  EXPECT_FALSE(moment.above->share.has_value());
+}
+
+// Excursions beyond a limit and when they are alarms: 1 is beyond the high
+// limit 0, -1 within; readings a minute apart unless given.
+TEST(Statistics, ExcursionsAndAlarmRules) {
+  struct Case {
+    const char* name;
+    Readings readings;
+    Seconds windowEnd;
+    AlarmRule rule;
+    int count;
+    Seconds total;
+    Seconds longest;
+    int alarms;
+    Seconds alarmAt;          // 0: none
+    std::vector<bool> alarm;  // of each excursion
+  };
+  const auto minutes = [](double m) { return std::optional<double>(m); };
+  const Case cases[] = {
+      {"without a delay every excursion is an alarm",
+       everyMinute(at(10), {-1, 1, -1, 1, 1, -1}),
+       at(10, 5),
+       {},
+       2,
+       3 * 60,
+       2 * 60,
+       2,
+       at(10, 1),
+       {true, true}},
+      {"exactly as long as the delay: no alarm",
+       everyMinute(at(10), {-1, 1, 1, 1, 1, 1, -1}),
+       at(10, 6),
+       {minutes(5), AlarmKind::Single},
+       1,
+       5 * 60,
+       5 * 60,
+       0,
+       0,
+       {false}},
+      {"a second longer than the delay: an alarm",
+       [] {
+         Readings r = everyMinute(at(10), {-1, 1, 1, 1, 1, 1, 1});
+         r.back() = {at(10, 6, 1), -1};
+         return r;
+       }(),
+       at(10, 7),
+       {minutes(5), AlarmKind::Single},
+       1,
+       5 * 60 + 1,
+       5 * 60 + 1,
+       1,
+       at(10, 6),
+       {true}},
+      {"a cumulative total passes the delay with the third excursion",
+       everyMinute(at(10), {1, 1, -1, -1, -1, 1, 1, -1, -1, -1, 1, 1, -1}),
+       at(10, 12),
+       {minutes(5), AlarmKind::Cumulative},
+       3,
+       6 * 60,
+       2 * 60,
+       1,
+       at(10, 11),
+       {false, false, true}},
+      {"a gap ends an excursion",
+       {{at(10), 1}, {at(10, 1), 1}, {at(10, 20), 1}, {at(10, 21), 1}, {at(10, 22), -1}},
+       at(10, 22),
+       {},
+       2,
+       6 * 60,
+       4 * 60,
+       2,
+       at(10),
+       {true, true}},
+      {"still beyond at the last reading: to the threshold, or the window's end",
+       everyMinute(at(10), {-1, 1, 1}),
+       at(10, 30),
+       {},
+       1,
+       4 * 60,
+       4 * 60,
+       1,
+       at(10, 1),
+       {true}},
+      {"on the limit is within", everyMinute(at(10), {0, 0, 0}), at(10, 2), {}, 0, 0, 0, 0, 0, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Limits limits;
+    limits.high = 0.0;
+    limits.highAlarm = c.rule;
+    const SeriesFigures f = measureSeries(c.readings, at(10), c.windowEnd, 3 * kMinuteSeconds,
+                                          limits, {false, false, 10});
+    ASSERT_TRUE(f.above.has_value());
+    EXPECT_FALSE(f.below.has_value());
+    const LimitFigures& above = *f.above;
+    EXPECT_EQ(above.count, c.count);
+    EXPECT_EQ(above.total, c.total);
+    EXPECT_EQ(above.longest, c.longest);
+    EXPECT_EQ(above.alarms, c.alarms);
+    EXPECT_EQ(above.alarmAt.value_or(0), c.alarmAt);
+    EXPECT_EQ(above.verdict, c.alarms > 0 ? Verdict::Alarm : Verdict::Normal);
+    ASSERT_EQ(above.listed.size(), c.alarm.size());
+    for (std::size_t i = 0; i < c.alarm.size(); ++i) {
+      EXPECT_EQ(above.listed[i].alarm, c.alarm[i]) << "excursion " << i;
+      EXPECT_EQ(above.listed[i].extreme, 1);
+    }
+  }
+  // A low limit counts the other side; no reading gives no verdict.
+  Limits low;
+  low.low = -0.5;
+  const SeriesFigures below = measureSeries(everyMinute(at(10), {-1, -2, 0}), at(10), at(10, 2),
+                                            180, low, {false, false, 5});
+  ASSERT_TRUE(below.below.has_value());
+  EXPECT_EQ(below.below->count, 1);
+  EXPECT_EQ(below.below->listed.at(0).extreme, -2);
+  EXPECT_EQ(measureSeries({}, at(10), at(11), 180, low, {}).below->verdict, Verdict::NoData);
+}
+
+// The journal: an excursion across midnight counts in both days with its
+// own part of the time, a day without a reading keeps its row.
+TEST(Statistics, JournalDayByDay) {
+  const Readings readings = {
+      {at(23), -1}, {at(23, 30), 1}, {at(24, 30), 1}, {at(25), -1}, {at(72 + 12), -1}};
+  Limits limits;
+  limits.high = 0.0;
+  const SeriesFigures f =
+      measureSeries(readings, at(0), at(72 + 12), 3600, limits, {false, true, kListedItems});
+  ASSERT_EQ(f.days.size(), 4u);
+  struct Day {
+    int readings;
+    Seconds above;
+    int excursions;
+    Seconds noData;
+  };
+  const Day expected[] = {
+      {2, 1800, 1, 23 * 3600},  // before 23:00 nothing; 23:30 to midnight beyond
+      {2, 3600, 1, 22 * 3600},  // beyond to 01:00; after 02:00 a hole
+      {0, 0, 0, 24 * 3600},     // no reading at all
+      {1, 0, 0, 12 * 3600},     // up to the last reading at noon
+  };
+  for (std::size_t d = 0; d < 4; ++d) {
+    SCOPED_TRACE(d);
+    const DayFigures& day = f.days[d];
+    EXPECT_EQ(day.day, 44200 + static_cast<long long>(d));
+    EXPECT_EQ(day.readings, expected[d].readings);
+    EXPECT_EQ(day.beyond[1], expected[d].above);
+    EXPECT_EQ(day.excursions[1], expected[d].excursions);
+    EXPECT_EQ(day.alarms[1], expected[d].excursions);
+    EXPECT_EQ(day.noData, expected[d].noData);
+  }
+  EXPECT_EQ(f.days[0].minimum, -1);
+  EXPECT_EQ(f.days[0].maximum, 1);
+  EXPECT_EQ(dayMean(f.days[1]), 0);
+  EXPECT_EQ(f.above->count, 1);
+  EXPECT_EQ(f.above->total, 5400);
+  EXPECT_EQ(f.gaps, 2);
+  EXPECT_EQ(f.gapTotal, (23 + 58) * 3600);
 }
 
 TEST(Statistics, ReadingsMinimaMaximaAndMeans) {
-  // Readings at 0, 1, 3 and 4 h (a gap between 1 and 3 h, as a paired
-  // column's own moments have): the value before the gap holds for 2 hours.
-  const MeasurementStatistics s =
-      measure(series({{0, 20}, {1, 22}, {3, 18}, {4, 22}}), kDay0, kDay0 + 4 * kHour, false);
+  const SeriesFigures s = measureSeries({{at(0), 20}, {at(1), 22}, {at(3), 18}, {at(4), 22}}, at(0),
+                                        at(4), 2 * 3600, {}, {true, false, 0});
   EXPECT_EQ(s.readings, 4);
-  EXPECT_DOUBLE_EQ(s.first, kDay0);
-  EXPECT_DOUBLE_EQ(s.last, kDay0 + 4 * kHour);
+  EXPECT_EQ(s.first, at(0));
+  EXPECT_EQ(s.last, at(4));
   EXPECT_EQ(s.minimum, 18);
-  EXPECT_NEAR((s.minimumAt - kDay0) / kHour, 3, 1e-9);
+  EXPECT_EQ(s.minimumAt, at(3));
   EXPECT_EQ(s.maximum, 22);
-  EXPECT_NEAR((s.maximumAt - kDay0) / kHour, 1, 1e-9);  // its first reading
+  EXPECT_EQ(s.maximumAt, at(1));  // its first reading
   EXPECT_DOUBLE_EQ(s.mean, 20.5);
-  EXPECT_NEAR(s.timeWeightedMean, (20 * 1 + 22 * 2 + 18 * 1) / 4.0, 1e-9);
-  EXPECT_FALSE(s.kineticMean.has_value());  // not a temperature
+  EXPECT_NEAR(s.timeWeightedMean, (20 * 1 + 22 * 2 + 18 * 1) / 4.0, 1e-12);
+  EXPECT_TRUE(s.kineticMean.has_value());
 
-  const MeasurementStatistics one = measure(series({{2, -3.5}}), kDay0, kDay0 + 1, true);
-  EXPECT_EQ(one.readings, 1);
-  EXPECT_EQ(one.minimum, -3.5);
-  EXPECT_EQ(one.maximum, -3.5);
-  EXPECT_EQ(one.mean, -3.5);
-  EXPECT_EQ(one.timeWeightedMean, -3.5);
-  EXPECT_NEAR(*one.kineticMean, -3.5, 1e-9);
+  // A constant series keeps its value exactly, however many readings.
+  Readings battery;
+  for (int i = 0; i < 100000; ++i) {
+    battery.emplace_back(at(0) + i * 60, 3.01);
+  }
+  const SeriesFigures constant = measureSeries(battery, at(0), at(0) + 100000 * 60, 180, {}, {});
+  EXPECT_EQ(constant.mean, 3.01);
+  EXPECT_EQ(constant.timeWeightedMean, 3.01);
 
-  const MeasurementStatistics none = measure({}, kDay0, kDay0 + 1, true);
+  const SeriesFigures none = measureSeries({}, at(0), at(1), 60, {}, {true, false, 0});
   EXPECT_EQ(none.readings, 0);
   EXPECT_FALSE(none.kineticMean.has_value());
+}
+
+TEST(Statistics, GapThreshold) {
+  EXPECT_EQ(gapThreshold(60, std::nullopt), 180);  // three times the usual interval
+  EXPECT_EQ(gapThreshold(10, std::nullopt), 60);   // at least a minute
+  EXPECT_EQ(gapThreshold(0, std::nullopt), 60);
+  EXPECT_EQ(gapThreshold(60, 1.5), 90);  // the user's minutes
 }
 
 TEST(Statistics, MeanKineticTemperature) {

@@ -248,7 +248,8 @@ def stage_libreoffice(cases, args):
          "--nolockcheck", "--convert-to",
          "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true,false,false,-1",
          "--outdir", out] + workbooks)
-    parse = parse_with([r"(?P<d>\d{2})/(?P<m>\d{2})/(?P<y>\d{2}) (?P<H>\d{1,2}):(?P<M>\d{2}):(?P<S>\d{2})"])
+    parse = parse_with([r"(?P<d>\d{2})/(?P<m>\d{2})/(?P<y>\d{2}) (?P<H>\d{1,2}):(?P<M>\d{2}):(?P<S>\d{2})",
+                        r"(?P<d>\d{2})\.(?P<m>\d{2})\.(?P<y>\d{4})"])
     for case in cases:
         stem = os.path.splitext(os.path.basename(case["workbook"]))[0]
         compare_text_sheets(case, "LibreOffice", parse,

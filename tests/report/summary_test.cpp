@@ -122,9 +122,11 @@ TEST_F(SummaryTest, TwoProbeFreezerWithLimits) {
   EXPECT_EQ(s.limitLines[1].series, 0);
 
   const std::string text = summaryText(s);
-  EXPECT_EQ(text.rfind("\tВыгрузка\ttag#2_freezer.csv\n"
+  EXPECT_EQ(text.rfind("\tИтог\tТревога\n"
+                       "\tВыгрузка\ttag#2_freezer.csv\n"
                        "\tНачало интервала\t2021-01-01 00:00:00\n"
                        "\tКонец интервала\t2021-01-01 08:00:00\n"
+                       "\tПоказаний в сводке\t18\n"
                        "Температура зонда (°C)\tПоказаний\t6\n",
                        0),
             0u)
@@ -134,23 +136,83 @@ TEST_F(SummaryTest, TwoProbeFreezerWithLimits) {
   EXPECT_NE(text.find("Температура зонда (°C)\tМинимум\t-26\n"), std::string::npos);
 }
 
-// Of an export thinned on Open, the summary is of the lines kept, as the
-// table is, and says so under the window: on the sheet and in the text.
+// The table's thinning is said under the readings the figures cover: on
+// the sheet and in the text.
 TEST_F(SummaryTest, ThinnedExportSaysSo) {
   ReportSummary s = summaryOf(kFreezer, "freezer.csv", "2");
   EXPECT_EQ(s.thinning, 1);
   EXPECT_EQ(summaryText(s).find(kThinningFigure), std::string::npos);
-  EXPECT_TRUE(summaryCells(s, 2).texts.at(4, 1).empty());
+  EXPECT_EQ(summaryCells(s, 2).texts.at(5, 1), "");
   session.thinning = 32;
   const testing::ExcelCall& call = builder.calls.at(0);
   s = summarize(call.count, call.Arr, session, controls, call.OsMin1, call.OsMax1, {});
-  EXPECT_NE(summaryText(s).find("\tКонец интервала\t2021-01-01 12:00:00\n"
-                                "\tКоэффициент сжатия\t32\n"),
+  EXPECT_NE(summaryText(s).find("\tПоказаний в сводке\t6\n"
+                                "\tКоэффициент сжатия таблицы\t32\n"),
             std::string::npos);
   const SummaryCells cells = summaryCells(s, 2);
-  EXPECT_EQ(cells.texts.at(4, 1), "Коэффициент сжатия");
-  EXPECT_EQ(cells.texts.at(4, 2), "32");
-  EXPECT_EQ(cells.shownDecimals[3][1], 0);
+  EXPECT_EQ(cells.texts.at(4, 1), "Показаний в сводке");
+  EXPECT_EQ(cells.texts.at(4, 2), "6");
+  EXPECT_EQ(cells.texts.at(5, 1), "Коэффициент сжатия таблицы");
+  EXPECT_EQ(cells.texts.at(5, 2), "32");
+  EXPECT_EQ(cells.shownDecimals[4][1], 0);
+}
+
+// The verdict of the report and of each limit, over the freezer's hourly
+// readings (the threshold three hours): an alarm, within limits, a delay
+// longer than the excursion, an empty window, no limit at all.
+TEST_F(SummaryTest, Verdicts) {
+  const auto high = [](double limit, std::optional<double> delay) {
+    Limits limits{std::nullopt, limit};
+    limits.highAlarm.delayMinutes = delay;
+    return limits;
+  };
+  struct Case {
+    const char* name;
+    std::map<std::string, Limits> limits;
+    const char* from;
+    Verdict report;
+    const char* probe;  // the probe's «Выше верхнего предела: итог»; empty: none
+  } cases[] = {
+      {"warmer than -15 for two hours",
+       {{"temperature", high(-15, std::nullopt)}},
+       "2021-01-01 00:00:00",
+       Verdict::Alarm,
+       "Тревога"},
+      {"never warmer than -10",
+       {{"temperature", high(-10, std::nullopt)}},
+       "2021-01-01 00:00:00",
+       Verdict::Normal,
+       "В норме"},
+      {"a delay of two hours is not passed",
+       {{"temperature", high(-15, 120)}},
+       "2021-01-01 00:00:00",
+       Verdict::Normal,
+       "В норме"},
+      {"one of 119 minutes is",
+       {{"temperature", high(-15, 119)}},
+       "2021-01-01 00:00:00",
+       Verdict::Alarm,
+       "Тревога"},
+      {"a window without readings",
+       {{"temperature", high(-15, std::nullopt)}},
+       "2021-01-01 06:30:00",
+       Verdict::NoData,
+       "Нет данных"},
+      {"no limit", {}, "2021-01-01 00:00:00", Verdict::NoLimits, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ReportSummary s =
+        summaryOf(kFreezer, "freezer.csv", "23", c.limits, c.from, "2021-01-01 08:00:00");
+    EXPECT_EQ(s.verdict, c.report);
+    EXPECT_EQ(summaryText(s).rfind(
+                  std::string("\tИтог\t") + std::string(verdictText(c.report)) + "\n", 0),
+              0u);
+    const SummaryRow* row = findRow(s, "Выше верхнего предела: итог");
+    EXPECT_EQ(row != nullptr ? row->texts[0].value_or("") : "", c.probe);
+    const SummaryCells cells = summaryCells(s, 2);
+    EXPECT_EQ(cells.texts.at(cells.verdictRow, 2), verdictText(c.report));
+  }
 }
 
 // Which series each climate layout reports, under which key, and which are

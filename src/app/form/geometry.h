@@ -72,15 +72,27 @@ inline constexpr int kProgressClimateLightTop = 155;
 // runs).
 inline constexpr Rect PreviewToggle{8, 132, 80, 17};
 inline constexpr int kPreviewMargin = 8;
-// The row of limits at the top of the preview's area, in it: the series,
-// its low and its high limit.
-inline constexpr int kLimitsRowHeight = 27;
+// The rows of limits at the top of the preview's area, in it: the series,
+// its low and its high limit; under them each limit's alarm delay and kind,
+// and the gap threshold.
+inline constexpr int kLimitsRowHeight = 54;
 inline constexpr Rect LimitLabel{8, 5, 52, 13};  // tops from the preview's area
 inline constexpr Rect LimitSeries{62, 2, 170, 21};
 inline constexpr Rect LimitLowLabel{240, 5, 16, 13};
 inline constexpr Rect LimitLow{258, 2, 68, 21};
 inline constexpr Rect LimitHighLabel{334, 5, 16, 13};
 inline constexpr Rect LimitHigh{352, 2, 68, 21};
+inline constexpr Rect AlarmLabel{8, 32, 44, 13};
+inline constexpr Rect LimitLowDelayLabel{54, 32, 26, 13};
+inline constexpr Rect LimitLowDelay{82, 29, 34, 21};
+inline constexpr Rect LimitLowKind{118, 29, 94, 21};
+inline constexpr Rect LimitHighDelayLabel{218, 32, 26, 13};
+inline constexpr Rect LimitHighDelay{246, 29, 34, 21};
+inline constexpr Rect LimitHighKind{282, 29, 94, 21};
+inline constexpr Rect GapLabel{384, 32, 44, 13};
+inline constexpr Rect Gap{430, 29, 49, 21};
+// The limits in force, beside the preview's switch when the preview is hidden.
+inline constexpr Rect LimitsInForce{96, 132, 383, 17};
 inline constexpr int kPreviewMinimumHeight = 140;
 inline constexpr int kPreviewDefaultHeight = 260;
 

@@ -16,13 +16,42 @@ namespace vexa::form {
 
 namespace {
 
-constexpr const char* kNames[] = {
-    "Edit1",           "Button1",         "Button2",       "Label1",          "ComboBox1",
-    "CheckBox1",       "Button3",         "GroupBox1",     "CheckBox2",       "CheckBox3",
-    "CheckBox4",       "CheckBox5",       "CheckBox6",     "DateTimePicker1", "DateTimePicker2",
-    "DateTimePicker3", "DateTimePicker4", "CheckBox7",     "ProgressBar2",    "PreviewToggle",
-    "LimitLabel",      "LimitSeries",     "LimitLowLabel", "LimitLow",        "LimitHighLabel",
-    "LimitHigh"};
+constexpr const char* kNames[] = {"Edit1",
+                                  "Button1",
+                                  "Button2",
+                                  "Label1",
+                                  "ComboBox1",
+                                  "CheckBox1",
+                                  "Button3",
+                                  "GroupBox1",
+                                  "CheckBox2",
+                                  "CheckBox3",
+                                  "CheckBox4",
+                                  "CheckBox5",
+                                  "CheckBox6",
+                                  "DateTimePicker1",
+                                  "DateTimePicker2",
+                                  "DateTimePicker3",
+                                  "DateTimePicker4",
+                                  "CheckBox7",
+                                  "ProgressBar2",
+                                  "PreviewToggle",
+                                  "LimitLabel",
+                                  "LimitSeries",
+                                  "LimitLowLabel",
+                                  "LimitLow",
+                                  "LimitHighLabel",
+                                  "LimitHigh",
+                                  "AlarmLabel",
+                                  "LimitLowDelayLabel",
+                                  "LimitLowDelay",
+                                  "LimitLowKind",
+                                  "LimitHighDelayLabel",
+                                  "LimitHighDelay",
+                                  "LimitHighKind",
+                                  "GapLabel",
+                                  "Gap",
+                                  "LimitsInForce"};
 static_assert(std::size(kNames) == kControlCount, "a name for every control");
 
 constexpr ControlId kPickers[4] = {ControlId::DateTimePicker1, ControlId::DateTimePicker2,
@@ -97,6 +126,16 @@ MainForm::MainForm(FormDialogs& dialogs, MainFormView& view) : dialogs_(dialogs)
       {ControlId::LimitLow, layout::LimitLow, "", false, true, false},
       {ControlId::LimitHighLabel, layout::LimitHighLabel, "до", false, true, false},
       {ControlId::LimitHigh, layout::LimitHigh, "", false, true, false},
+      {ControlId::AlarmLabel, layout::AlarmLabel, "Тревога:", false, true, false},
+      {ControlId::LimitLowDelayLabel, layout::LimitLowDelayLabel, "ниже", false, true, false},
+      {ControlId::LimitLowDelay, layout::LimitLowDelay, "", false, true, false},
+      {ControlId::LimitLowKind, layout::LimitLowKind, "", false, true, false},
+      {ControlId::LimitHighDelayLabel, layout::LimitHighDelayLabel, "выше", false, true, false},
+      {ControlId::LimitHighDelay, layout::LimitHighDelay, "", false, true, false},
+      {ControlId::LimitHighKind, layout::LimitHighKind, "", false, true, false},
+      {ControlId::GapLabel, layout::GapLabel, "Пропуск:", false, true, false},
+      {ControlId::Gap, layout::Gap, "", false, true, false},
+      {ControlId::LimitsInForce, layout::LimitsInForce, "", false, true, false},
   };
   for (const Designed& d : designed) {
     state_[d.id].geometry = d.geometry;
@@ -107,9 +146,19 @@ MainForm::MainForm(FormDialogs& dialogs, MainFormView& view) : dialogs_(dialogs)
   }
   state_[ControlId::LimitLow].hint = "нижний";
   state_[ControlId::LimitHigh].hint = "верхний";
+  state_[ControlId::LimitLowDelay].hint = "мин";
+  state_[ControlId::LimitHighDelay].hint = "мин";
+  state_[ControlId::Gap].hint = "мин";
+  for (const ControlId kind : {ControlId::LimitLowKind, ControlId::LimitHighKind}) {
+    state_[kind].items = {std::string(alarmKindText(AlarmKind::Single)),
+                          std::string(alarmKindText(AlarmKind::Cumulative))};
+    state_[kind].selected = 0;
+  }
   state_[ControlId::ComboBox1].caption = "6";
   OpenDialog1.Title = "Выбор файла";
   OpenDialog1.Filter = "Vexa|*.csv";
+  preview_.setBandStatistics(
+      [this](double start, double end) { return bandStatistics(start, end); });
 }
 
 MainForm::~MainForm() = default;
@@ -140,12 +189,29 @@ void MainForm::updatePreviewInView() {
              {ControlId::LimitLowLabel, layout::LimitLowLabel},
              {ControlId::LimitLow, layout::LimitLow},
              {ControlId::LimitHighLabel, layout::LimitHighLabel},
-             {ControlId::LimitHigh, layout::LimitHigh}};
+             {ControlId::LimitHigh, layout::LimitHigh},
+             {ControlId::AlarmLabel, layout::AlarmLabel},
+             {ControlId::LimitLowDelayLabel, layout::LimitLowDelayLabel},
+             {ControlId::LimitLowDelay, layout::LimitLowDelay},
+             {ControlId::LimitLowKind, layout::LimitLowKind},
+             {ControlId::LimitHighDelayLabel, layout::LimitHighDelayLabel},
+             {ControlId::LimitHighDelay, layout::LimitHighDelay},
+             {ControlId::LimitHighKind, layout::LimitHighKind},
+             {ControlId::GapLabel, layout::GapLabel},
+             {ControlId::Gap, layout::Gap}};
   for (const auto& [id, designed] : row) {
     control(id).visible = limitsShown;
     control(id).geometry = designed;
     control(id).geometry.top = state_.designedClientHeight() + designed.top;
   }
+  // With the preview hidden, the limits in force stay in view beside its switch.
+  ControlState& inForce = control(ControlId::LimitsInForce);
+  inForce.visible = toggle.visible && !state_.previewShown && !limitKeys_.empty();
+  inForce.geometry = layout::LimitsInForce;
+  if (toggleTop_ >= 0) {
+    inForce.geometry.top = toggleTop_;
+  }
+  inForce.caption = limitsInForceText();
 }
 
 namespace {
@@ -159,8 +225,99 @@ std::string keyOf(const PreviewSeries& series) {
 
 }  // namespace
 
-std::string MainForm::limitKey(const std::string& series, bool high) const {
-  return "limits/" + std::to_string(session.count) + "/" + series + (high ? "/high" : "/low");
+namespace {
+
+// A part of a settings key: the file's or the series' own name, its "/"
+// and "\\" written so that they part nothing.
+std::string keyPart(const std::string& text) {
+  std::string part;
+  for (const char c : text) {
+    switch (c) {
+      case '%':
+        part += "%25";
+        break;
+      case '/':
+        part += "%2F";
+        break;
+      case '\\':
+        part += "%5C";
+        break;
+      default:
+        part += c;
+    }
+  }
+  return part;
+}
+
+// The figures of a limit as the settings name them.
+constexpr const char* kLowFigure = "low";
+constexpr const char* kHighFigure = "high";
+constexpr const char* kLowDelayFigure = "lowDelay";
+constexpr const char* kHighDelayFigure = "highDelay";
+constexpr const char* kLowKindFigure = "lowKind";
+constexpr const char* kHighKindFigure = "highKind";
+
+// "21,5 ч", "2 раза", "5 раз": figures as the window writes them.
+std::string hoursText(Seconds seconds) {
+  return previewNumber(std::round(hoursOfSeconds(seconds) * 100) / 100) + " ч";
+}
+
+std::string timesText(int count) {
+  const int tens = count % 100;
+  const int last = count % 10;
+  const char* word = last >= 2 && last <= 4 && !(tens >= 12 && tens <= 14) ? "раза" : "раз";
+  return std::to_string(count) + " " + word;
+}
+
+// A verdict's mark in the window: the colours of the third sheet's fills.
+std::optional<Colour> markOf(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Normal:
+      return Colour{198, 239, 206};
+    case Verdict::Alarm:
+      return Colour{255, 199, 206};
+    case Verdict::NoData:
+      return Colour{217, 217, 217};
+    case Verdict::NoLimits:
+      break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string MainForm::layoutKey(const std::string& series, const char* figure) const {
+  return "limits/" + std::to_string(session.count) + "/" + keyPart(series) + "/" + figure;
+}
+
+std::string MainForm::exportKey(const std::string& series, const char* figure) const {
+  return "exports/" + keyPart(exportName_) + "/limits/" + keyPart(series) + "/" + figure;
+}
+
+void MainForm::rememberLimit(const std::string& series, const char* figure,
+                             const std::string& value) {
+  remember(layoutKey(series, figure), value);
+  remember(exportKey(series, figure), value);
+  remember("exports/" + keyPart(exportName_) + "/own", "true");
+}
+
+std::string MainForm::limitsInForceText() const {
+  std::string text;
+  const ControlState& list = state_[ControlId::LimitSeries];
+  for (std::size_t i = 0; i < limitKeys_.size() && i < list.items.size(); ++i) {
+    const auto found = limits_.find(limitKeys_[i]);
+    if (found == limits_.end() || found->second.empty()) {
+      continue;
+    }
+    text += (text.empty() ? "" : "; ") + list.items[i];
+    if (found->second.low) {
+      text += " от " + previewNumber(*found->second.low);
+    }
+    if (found->second.high) {
+      text += " до " + previewNumber(*found->second.high);
+    }
+  }
+  return "Пределы: " + (text.empty() ? std::string("не заданы") : text);
 }
 
 void MainForm::updateLimitsRow() {
@@ -196,17 +353,19 @@ void MainForm::showLimitTexts() {
   const std::string key =
       list.selected >= 0 ? limitKeys_[static_cast<std::size_t>(list.selected)] : std::string();
   const auto found = limits_.find(key);
-  for (const bool high : {false, true}) {
-    const auto bad = badLimits_.find(limitKey(key, high));
-    std::string text;
-    if (bad != badLimits_.end()) {
-      text = bad->second;
-    } else if (found != limits_.end()) {
-      const std::optional<double>& value = high ? found->second.high : found->second.low;
-      text = value ? previewNumber(*value) : std::string();
-    }
-    control(high ? ControlId::LimitHigh : ControlId::LimitLow).caption = text;
-  }
+  const Limits limits = found != limits_.end() ? found->second : Limits();
+  const auto show = [&](ControlId edit, const char* figure, const std::optional<double>& value) {
+    const auto bad = badLimits_.find(key + "/" + figure);
+    control(edit).caption = bad != badLimits_.end() ? bad->second
+                            : value                 ? previewNumber(*value)
+                                                    : std::string();
+  };
+  show(ControlId::LimitLow, kLowFigure, limits.low);
+  show(ControlId::LimitHigh, kHighFigure, limits.high);
+  show(ControlId::LimitLowDelay, kLowDelayFigure, limits.lowAlarm.delayMinutes);
+  show(ControlId::LimitHighDelay, kHighDelayFigure, limits.highAlarm.delayMinutes);
+  control(ControlId::LimitLowKind).selected = limits.lowAlarm.kind == AlarmKind::Cumulative;
+  control(ControlId::LimitHighKind).selected = limits.highAlarm.kind == AlarmKind::Cumulative;
 }
 
 void MainForm::setLimitSeries(int index) {
@@ -220,25 +379,63 @@ void MainForm::setLimitSeries(int index) {
 }
 
 void MainForm::setLimitText(ControlId edit, const std::string& text) {
-  const ControlState& list = control(ControlId::LimitSeries);
-  if (list.selected < 0 || (edit != ControlId::LimitLow && edit != ControlId::LimitHigh)) {
+  control(edit).caption = text;
+  if (edit == ControlId::Gap) {
+    const auto minutes = minutesFromText(text);
+    if (!minutes || (*minutes && **minutes <= 0)) {
+      badLimits_["gap"] = text;
+    } else {
+      badLimits_.erase("gap");
+      gapMinutes_ = *minutes;
+      remember("exports/" + keyPart(exportName_) + "/gap",
+               gapMinutes_ ? previewNumber(*gapMinutes_) : std::string());
+    }
+    preview_.refreshStatistics();
+    view_.previewChanged();
+    changed();
     return;
   }
-  const bool high = edit == ControlId::LimitHigh;
-  const std::string key = limitKeys_[static_cast<std::size_t>(list.selected)];
-  control(edit).caption = text;
-  const auto value = limitFromText(text);
-  if (!value) {
-    badLimits_[limitKey(key, high)] = text;
-  } else {
-    badLimits_.erase(limitKey(key, high));
-    Limits& limits = limits_[key];
-    (high ? limits.high : limits.low) = *value;
-    if (limits.empty()) {
-      limits_.erase(key);
-    }
-    remember(limitKey(key, high), *value ? previewNumber(**value) : std::string());
+  const ControlState& list = control(ControlId::LimitSeries);
+  const bool delay = edit == ControlId::LimitLowDelay || edit == ControlId::LimitHighDelay;
+  const bool high = edit == ControlId::LimitHigh || edit == ControlId::LimitHighDelay;
+  if (list.selected < 0 ||
+      (!delay && edit != ControlId::LimitLow && edit != ControlId::LimitHigh)) {
+    return;
   }
+  const char* figure =
+      delay ? (high ? kHighDelayFigure : kLowDelayFigure) : (high ? kHighFigure : kLowFigure);
+  const std::string key = limitKeys_[static_cast<std::size_t>(list.selected)];
+  const auto value = delay ? minutesFromText(text) : limitFromText(text);
+  if (!value) {
+    badLimits_[key + "/" + figure] = text;
+  } else {
+    badLimits_.erase(key + "/" + figure);
+    Limits& limits = limits_[key];
+    if (delay) {
+      (high ? limits.highAlarm : limits.lowAlarm).delayMinutes = *value;
+    } else {
+      (high ? limits.high : limits.low) = *value;
+    }
+    rememberLimit(key, figure, *value ? previewNumber(**value) : std::string());
+  }
+  updatePreviewLimits();
+  changed();
+}
+
+void MainForm::setAlarmKind(ControlId list, int index) {
+  const ControlState& series = control(ControlId::LimitSeries);
+  if (series.selected < 0 ||
+      (list != ControlId::LimitLowKind && list != ControlId::LimitHighKind) || index < 0 ||
+      index > 1 || control(list).selected == index) {
+    return;
+  }
+  control(list).selected = index;
+  const bool high = list == ControlId::LimitHighKind;
+  const std::string key = limitKeys_[static_cast<std::size_t>(series.selected)];
+  const AlarmKind kind = index == 1 ? AlarmKind::Cumulative : AlarmKind::Single;
+  (high ? limits_[key].highAlarm : limits_[key].lowAlarm).kind = kind;
+  rememberLimit(key, high ? kHighKindFigure : kLowKindFigure,
+                kind == AlarmKind::Cumulative ? "cumulative" : "single");
   updatePreviewLimits();
   changed();
 }
@@ -246,18 +443,139 @@ void MainForm::setLimitText(ControlId edit, const std::string& text) {
 void MainForm::loadLimits() {
   limits_.clear();
   badLimits_.clear();
+  gapMinutes_.reset();
+  control(ControlId::Gap).caption.clear();
   if (settings_ == nullptr) {
     return;
   }
+  // The export's own limits, or, when it has none yet, the layout's last.
+  const std::string exportFolder = "exports/" + keyPart(exportName_);
+  const bool own = settings_->value(exportFolder + "/own").value_or("") == "true";
+  const auto stored = [&](const std::string& series, const char* figure) {
+    return settings_->value(own ? exportKey(series, figure) : layoutKey(series, figure));
+  };
   for (const SummarySeries& series : seriesOffered(session.count, session)) {
+    Limits limits;
     for (const bool high : {false, true}) {
-      const auto stored = settings_->value(limitKey(series.key, high));
-      const auto value = stored ? limitFromText(*stored) : std::nullopt;
-      if (value && *value) {
-        (high ? limits_[series.key].high : limits_[series.key].low) = **value;
+      const auto value = stored(series.key, high ? kHighFigure : kLowFigure);
+      if (const auto number = value ? limitFromText(*value) : std::nullopt; number && *number) {
+        (high ? limits.high : limits.low) = **number;
+      }
+      AlarmRule& rule = high ? limits.highAlarm : limits.lowAlarm;
+      const auto delay = stored(series.key, high ? kHighDelayFigure : kLowDelayFigure);
+      if (const auto minutes = delay ? minutesFromText(*delay) : std::nullopt; minutes) {
+        rule.delayMinutes = *minutes;
+      }
+      if (stored(series.key, high ? kHighKindFigure : kLowKindFigure).value_or("") ==
+          "cumulative") {
+        rule.kind = AlarmKind::Cumulative;
       }
     }
+    if (limits != Limits()) {
+      limits_[series.key] = limits;
+    }
   }
+  if (const auto gap = settings_->value(exportFolder + "/gap")) {
+    if (const auto minutes = minutesFromText(*gap); minutes && *minutes && **minutes > 0) {
+      gapMinutes_ = *minutes;
+      control(ControlId::Gap).caption = *gap;
+    }
+  }
+}
+
+std::vector<StatisticsLine> MainForm::bandStatistics(double start, double end) const {
+  const PreviewData& data = preview_.data();
+  const std::vector<SeriesPlace>& places = preview_.places();
+  std::vector<StatisticsLine> lines;
+  if (session.List.empty() || places.size() != data.series.size()) {
+    return lines;
+  }
+  // The measured series shown, summed up as the report sums them up.
+  std::vector<SummarySeries> measured;
+  for (std::size_t i = 0; i < data.series.size(); ++i) {
+    if (places[i].shown && !data.series[i].states) {
+      SummarySeries series;
+      series.key = keyOf(data.series[i]);
+      series.name = std::string(trimSpaces(data.series[i].name));
+      series.column = i;
+      measured.push_back(std::move(series));
+    }
+  }
+  const ReportSummary summary =
+      summarizeSeries(session, measured, start, end, limits_, gapMinutes_, SummaryDetail{false, 0});
+  if (!measured.empty()) {
+    lines.push_back(
+        {"Итог: " + std::string(verdictText(summary.verdict)), markOf(summary.verdict)});
+  }
+  const auto figure = [&](const char* name, std::size_t s) -> std::optional<double> {
+    const SummaryRow* row = findRow(summary, name);
+    return row != nullptr ? row->values[s] : std::nullopt;
+  };
+  const auto text = [&](const std::string& name, std::size_t s) -> std::string {
+    const SummaryRow* row = findRow(summary, name);
+    return row != nullptr ? row->texts[s].value_or("") : std::string();
+  };
+  const Seconds w0 = secondsOfSerial(start);
+  const Seconds w1 = secondsOfSerial(end);
+  std::size_t s = 0;
+  for (std::size_t i = 0; i < data.series.size(); ++i) {
+    const PreviewSeries& series = data.series[i];
+    if (!places[i].shown) {
+      continue;
+    }
+    std::string line = std::string(trimSpaces(series.name)) + ": ";
+    if (series.states) {
+      const std::vector<StateReading> readings = stateReadingsOf(
+          *session.readings, session.snapshot, i, w0, w1, data.count == kMotionEvents);
+      if (data.count == kMotionEvents) {
+        const EventCounts counts = countEvents(readings);
+        line += "событий " + std::to_string(counts.events);
+        for (const auto& [type, count] : counts.byType) {
+          line += " · " + type + " " + std::to_string(count);
+        }
+      } else {
+        const StateStatistics times = stateStatistics(readings, end);
+        line += "показаний " + std::to_string(times.readings);
+        for (const StateTime& time : times.states) {
+          line += " · " + time.state + " " + timesText(time.entries) + ", " +
+                  previewNumber(hoursOf(time.total)) + " ч";
+        }
+      }
+      lines.push_back({line, std::nullopt});
+      continue;
+    }
+    if (figure("Показаний", s).value_or(0) == 0) {
+      line += "нет показаний";
+    } else {
+      line += "мин " + previewNumber(*figure("Минимум", s)) + " · макс " +
+              previewNumber(*figure("Максимум", s)) + " · среднее " +
+              previewNumber(std::round(*figure("Среднее по показаниям", s) * 100) / 100);
+    }
+    const int gaps = static_cast<int>(figure("Пропусков", s).value_or(0));
+    if (gaps > 0) {
+      line += " · пропусков " + std::to_string(gaps) + ", без данных " +
+              previewNumber(std::round(*figure("Без данных, ч", s) * 100) / 100) + " ч";
+    }
+    // Each limit: how many times the series went beyond it, for how long in
+    // all, and its verdict.
+    for (const bool high : {true, false}) {
+      const std::string side = high ? "Выше верхнего предела" : "Ниже нижнего предела";
+      const auto limit = figure(high ? "Верхний предел" : "Нижний предел", s);
+      if (!limit) {
+        continue;
+      }
+      const int count = static_cast<int>(figure((side + ": выходов").c_str(), s).value_or(0));
+      line += std::string(" · ") + (high ? "выше " : "ниже ") + previewNumber(*limit) + ": " +
+              timesText(count);
+      if (count > 0) {
+        line += ", " + hoursText(std::llround(*figure((side + ": всего, ч").c_str(), s) * 3600));
+      }
+      line += ", " + text(side + ": итог", s);
+    }
+    lines.push_back({line, std::nullopt});
+    ++s;
+  }
+  return lines;
 }
 
 void MainForm::updatePreviewLimits() {
@@ -272,13 +590,24 @@ void MainForm::updatePreviewLimits() {
 
 void MainForm::checkLimits() const {
   const ControlState& list = state_[ControlId::LimitSeries];
+  if (const auto gap = badLimits_.find("gap"); gap != badLimits_.end()) {
+    throw StopWithMessage("Порог пропуска «" + gap->second + "» — не число минут больше нуля.");
+  }
   for (std::size_t i = 0; i < limitKeys_.size(); ++i) {
     const std::string& name = list.items[i];
-    for (const bool high : {false, true}) {
-      const auto bad = badLimits_.find(limitKey(limitKeys_[i], high));
+    const struct {
+      const char* figure;
+      const char* what;
+    } figures[] = {{kLowFigure, "Нижний предел"},
+                   {kHighFigure, "Верхний предел"},
+                   {kLowDelayFigure, "Задержка тревоги нижнего предела"},
+                   {kHighDelayFigure, "Задержка тревоги верхнего предела"}};
+    for (const auto& [figure, what] : figures) {
+      const auto bad = badLimits_.find(limitKeys_[i] + "/" + figure);
       if (bad != badLimits_.end()) {
-        throw StopWithMessage(std::string(high ? "Верхний" : "Нижний") + " предел «" + bad->second +
-                              "» ряда «" + name + "» — не число.");
+        throw StopWithMessage(std::string(what) + " «" + bad->second + "» ряда «" + name +
+                              "» — не число" +
+                              (figure == kLowFigure || figure == kHighFigure ? "." : " минут."));
       }
     }
     const auto found = limits_.find(limitKeys_[i]);
@@ -517,6 +846,7 @@ void MainForm::openNamed() {
     return;
   }
   openExport(OpenDialog1.FileName, session, *this);
+  exportName_ = std::string(platform::fileNameOf(OpenDialog1.FileName));
   fillPickers();
   control(ControlId::Button2).enabled = true;
   remember("open/folder", folderOf(OpenDialog1.FileName));
@@ -679,6 +1009,7 @@ ReportControls MainForm::controls() {
   c.CheckBox5Caption = state_[ControlId::CheckBox5].caption;
   c.OpenDialog1FileName = OpenDialog1.FileName;
   c.limits = limits_;
+  c.gapMinutes = gapMinutes_;
   return c;
 }
 

@@ -54,8 +54,20 @@ enum class ControlId {
   LimitLow,
   LimitHighLabel,
   LimitHigh,
+  // Under it: each limit's alarm delay and kind, and the gap threshold.
+  AlarmLabel,
+  LimitLowDelayLabel,
+  LimitLowDelay,
+  LimitLowKind,
+  LimitHighDelayLabel,
+  LimitHighDelay,
+  LimitHighKind,
+  GapLabel,
+  Gap,
+  // The limits in force, in the form when the preview is hidden.
+  LimitsInForce,
 };
-inline constexpr int kControlCount = 26;
+inline constexpr int kControlCount = 36;
 
 // The designer name of a control ("CheckBox2").
 const char* nameOf(ControlId id);
@@ -167,11 +179,13 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   void setPathText(const std::string& text);  // typed into Edit1
   void setChecked(ControlId box, bool checked);
   void setComboIndex(int index);
-  void setPicker(int picker, const CivilDateTime& value);      // 0..3: DateTimePicker1..4
-  void setPreviewShown(bool shown);                            // the switch, the menu, Ctrl+G
-  void setPreviewHeight(int height);                           // the window was made taller
-  void setLimitSeries(int index);                              // LimitSeries' item
-  void setLimitText(ControlId edit, const std::string& text);  // LimitLow or LimitHigh
+  void setPicker(int picker, const CivilDateTime& value);  // 0..3: DateTimePicker1..4
+  void setPreviewShown(bool shown);                        // the switch, the menu, Ctrl+G
+  void setPreviewHeight(int height);                       // the window was made taller
+  void setLimitSeries(int index);                          // LimitSeries' item
+  // Typed into LimitLow, LimitHigh, LimitLowDelay, LimitHighDelay or Gap.
+  void setLimitText(ControlId edit, const std::string& text);
+  void setAlarmKind(ControlId list, int index);  // LimitLowKind or LimitHighKind
   // The mouse on the preview.
   void previewPress(double x, double y);
   void previewMove(double x);
@@ -203,8 +217,13 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   StartChoices startChoices() const;
   // Whether a dropped file is one the window takes (a .csv export).
   static bool acceptsDrop(const std::string& path);
-  // The limits set for the open export's layout, by series key.
+  // The limits set for the open export, by series key, with their alarm
+  // rules; the gap threshold set (none: the export's own).
   const std::map<std::string, Limits>& limits() const { return limits_; }
+  std::optional<double> gapMinutes() const { return gapMinutes_; }
+  // What happened in [start, end], a line each, from every reading of the
+  // export: the band statistics of the preview.
+  std::vector<StatisticsLine> bandStatistics(double start, double end) const;
 
  private:
   ControlState& control(ControlId id) { return state_[id]; }
@@ -227,9 +246,14 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   void showLimitTexts();
   void updatePreviewLimits();
   void loadLimits();
-  std::string limitKey(const std::string& series, bool high) const;
-  // A limit typed that is no number, or a low limit above the high one,
-  // stops Start with a message.
+  // Where a figure of the limits is remembered: for the layout (the last
+  // limits set), and for the export by its file name.
+  std::string layoutKey(const std::string& series, const char* figure) const;
+  std::string exportKey(const std::string& series, const char* figure) const;
+  void rememberLimit(const std::string& series, const char* figure, const std::string& value);
+  std::string limitsInForceText() const;
+  // A limit, delay or gap typed that is no number, or a low limit above the
+  // high one, stops Start with a message.
   void checkLimits() const;
 
   // OpenObserver
@@ -259,9 +283,12 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   SettingsStore* settings_ = nullptr;
   int shownProgress_ = 0;                 // the last position painted
   int toggleTop_ = -1;                    // where the layout has room for PreviewToggle; -1: none
-  std::map<std::string, Limits> limits_;  // by series key, for the open layout
+  std::map<std::string, Limits> limits_;  // by series key, for the open export
   std::vector<std::string> limitKeys_;    // LimitSeries' items' keys
-  std::map<std::string, std::string> badLimits_;  // a limit typed that is no number
+  // What was typed that is no number, by the series' key and the figure.
+  std::map<std::string, std::string> badLimits_;
+  std::optional<double> gapMinutes_;
+  std::string exportName_;  // the open export's file name
 };
 
 }  // namespace vexa::form

@@ -225,11 +225,12 @@ void PreviewPlot::setBand(double start, double end) {
 }
 
 void PreviewPlot::wrapStatistics() {
-  // Each series' line broken between its figures where it is wider than
-  // the preview; what follows is indented.
+  // Each line broken between its figures where it is wider than the
+  // preview; what follows is indented and keeps the line's mark.
   statisticsLines_.clear();
   const double room = std::max(width_ - plot_.left - 4, 100.0);
-  for (const std::string& text : statistics_) {
+  for (const StatisticsLine& statistic : statisticsMarked_) {
+    const std::string& text = statistic.text;
     std::string line;
     std::size_t from = 0;
     while (from < text.size()) {
@@ -238,15 +239,34 @@ void PreviewPlot::wrapStatistics() {
       const std::string piece = text.substr(from, end - from);
       const std::string joined = line.empty() ? piece : line + " · " + piece;
       if (!line.empty() && measure_->textWidth(joined) > room) {
-        statisticsLines_.push_back(line);
+        statisticsLines_.push_back({line, statistic.mark});
         line = "    " + piece;
       } else {
         line = joined;
       }
       from = separator == std::string::npos ? text.size() : separator + 3;
     }
-    statisticsLines_.push_back(line);
+    statisticsLines_.push_back({line, statistic.mark});
   }
+}
+
+void PreviewPlot::setBandStatistics(BandStatistics statistics) {
+  bandStatistics_ = std::move(statistics);
+  refreshStatistics();
+}
+
+void PreviewPlot::refreshStatistics() {
+  const std::size_t lines = statisticsLines_.size();
+  summarize();
+  wrapStatistics();
+  if (statisticsLines_.size() != lines) {
+    layOut();
+  }
+  changed();
+}
+
+bool PreviewPlot::hasBand() const {
+  return hasData() && data_.count != kMotionEvents;
 }
 
 void PreviewPlot::setLimits(std::vector<Limits> limits) {
@@ -260,84 +280,14 @@ void PreviewPlot::setLimits(std::vector<Limits> limits) {
   changed();
 }
 
-namespace {
-
-// Hours as the window writes them: "1,25 ч".
-std::string hoursText(double days) {
-  return previewNumber(hoursOf(days)) + " ч";
-}
-
-// "2 раза", "5 раз", "12 раз", "22 раза".
-std::string timesText(int count) {
-  const int tens = count % 100;
-  const int last = count % 10;
-  const char* word = last >= 2 && last <= 4 && !(tens >= 12 && tens <= 14) ? "раза" : "раз";
-  return std::to_string(count) + " " + word;
-}
-
-}  // namespace
-
 void PreviewPlot::summarize() {
+  statisticsMarked_.clear();
+  if (hasData() && bandStatistics_) {
+    statisticsMarked_ = bandStatistics_(band_.first, band_.second);
+  }
   statistics_.clear();
-  for (std::size_t i = 0; i < data_.series.size(); ++i) {
-    const PreviewSeries& series = data_.series[i];
-    if (!places_[i].shown) {
-      continue;
-    }
-    // The series' readings in the band (its times are in order).
-    const auto from = std::lower_bound(series.time.begin(), series.time.end(), band_.first);
-    const auto to = std::upper_bound(series.time.begin(), series.time.end(), band_.second);
-    const auto begin = static_cast<std::size_t>(from - series.time.begin());
-    const auto end = static_cast<std::size_t>(to - series.time.begin());
-    std::string line = trimmed(series.name) + ": ";
-    if (series.states) {
-      std::vector<StateReading> states;
-      for (std::size_t k = begin; k < end; ++k) {
-        const auto level = static_cast<std::size_t>(series.value[k]);
-        states.push_back({series.time[k], level < data_.levels.size() ? data_.levels[level] : ""});
-      }
-      if (data_.count == kMotionEvents) {
-        const EventCounts counts = countEvents(states);
-        line += "событий " + std::to_string(counts.events);
-        for (const auto& [type, count] : counts.byType) {
-          line += " · " + type + " " + std::to_string(count);
-        }
-      } else {
-        const StateStatistics times = stateStatistics(states, band_.second);
-        line += "показаний " + std::to_string(times.readings);
-        for (const StateTime& time : times.states) {
-          line += " · " + time.state + " " + timesText(time.entries) + ", " + hoursText(time.total);
-        }
-      }
-      statistics_.push_back(std::move(line));
-      continue;
-    }
-    std::vector<Reading> readings;
-    readings.reserve(end - begin);
-    for (std::size_t k = begin; k < end; ++k) {
-      readings.push_back({series.time[k], series.value[k]});
-    }
-    const MeasurementStatistics m =
-        measure(std::move(readings), band_.first, band_.second, false, limits_[i]);
-    if (m.readings == 0) {
-      line += "нет показаний";
-    } else {
-      line += "мин " + previewNumber(m.minimum) + " · макс " + previewNumber(m.maximum) +
-              " · среднее " + previewNumber(std::round(m.mean * 100) / 100);
-    }
-    // Each limit: how many times the series went beyond it and for how long
-    // in all (nothing to add when it never did).
-    const auto excursions = [&](const char* side, double limit, const Excursions& runs) {
-      line += std::string(" · ") + side + " " + previewNumber(limit) + ": " +
-              timesText(runs.count) + (runs.count > 0 ? ", " + hoursText(runs.total) : "");
-    };
-    if (m.above) {
-      excursions("выше", *limits_[i].high, *m.above);
-    }
-    if (m.below) {
-      excursions("ниже", *limits_[i].low, *m.below);
-    }
-    statistics_.push_back(std::move(line));
+  for (const StatisticsLine& line : statisticsMarked_) {
+    statistics_.push_back(line.text);
   }
 }
 
@@ -624,12 +574,17 @@ void PreviewPlot::paintOverlay(Canvas& canvas, const Palette& palette) const {
   // The band's statistics under the time labels.
   const double line = std::ceil(canvas.lineHeight());
   double y = plot_.bottom() + line + 8 + canvas.ascent();
-  for (const std::string& text : statisticsLines_) {
+  for (const StatisticsLine& text : statisticsLines_) {
     if (y > height_) {
       break;
     }
     canvas.fill(Box{0, y - canvas.ascent(), width_, line}, palette.window);
-    canvas.text({plot_.left, y}, text, palette.text);
+    if (text.mark) {
+      canvas.fill(
+          Box{plot_.left - 2, y - canvas.ascent() - 1, canvas.textWidth(text.text) + 4, line},
+          *text.mark);
+    }
+    canvas.text({plot_.left, y}, text.text, palette.text);
     y += line;
   }
   const Box band = bandBox();
@@ -647,7 +602,7 @@ void PreviewPlot::paintOverlay(Canvas& canvas, const Palette& palette) const {
 }
 
 Box PreviewPlot::bandBox() const {
-  if (!hasData()) {
+  if (!hasBand()) {
     return {};
   }
   double left = xOf(band_.first);
@@ -708,7 +663,7 @@ void PreviewPlot::showReadout(double x) {
 }
 
 bool PreviewPlot::press(double x, double y) {
-  if (!hasData() || !plot_.contains({x, y})) {
+  if (!hasBand() || !plot_.contains({x, y})) {
     return false;
   }
   dragging_ = true;
@@ -737,7 +692,7 @@ std::optional<std::pair<double, double>> PreviewPlot::release(double x) {
 }
 
 std::optional<std::pair<double, double>> PreviewPlot::doubleClick() {
-  if (!hasData()) {
+  if (!hasBand()) {
     return std::nullopt;
   }
   dragging_ = false;

@@ -13,6 +13,7 @@
 // whatever the length of the export.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -29,6 +30,17 @@ struct Palette {
   Colour window{240, 240, 240};
   Colour text{0, 0, 0};
 };
+
+// A line of the band's statistics, and the colour it is marked with (a
+// verdict's green, red or grey).
+struct StatisticsLine {
+  std::string text;
+  std::optional<Colour> mark;
+  bool operator==(const StatisticsLine&) const = default;
+};
+
+// Works out the statistics of the band [start, end], a line each.
+using BandStatistics = std::function<std::vector<StatisticsLine>(double start, double end)>;
 
 class PreviewPlot {
  public:
@@ -49,14 +61,20 @@ class PreviewPlot {
   std::pair<double, double> band() const { return band_; }
 
   // The limits of each series (as many as the series): drawn as dashed
-  // lines, the readings beyond them marked, their excursions in the band
-  // counted.
+  // lines, the readings beyond them marked.
   void setLimits(std::vector<Limits> limits);
   const std::vector<Limits>& limits() const { return limits_; }
 
-  // What happened in the band, a line per series shown: its lowest, highest
-  // and mean reading, and its excursions beyond its limits.
+  // What happened in the band, as `statistics` works it out (from every
+  // reading of the export, not from the points drawn) whenever the band,
+  // the series shown or the limits change.
+  void setBandStatistics(BandStatistics statistics);
   const std::vector<std::string>& statistics() const { return statistics_; }
+  const std::vector<StatisticsLine>& statisticsLines() const { return statisticsMarked_; }
+  // The statistics again, the band unchanged (the rules behind them changed).
+  void refreshStatistics();
+  // Whether the export has a time window to choose (motion events have none).
+  bool hasBand() const;
 
   // The preview's size in pixels, and the font it writes with (which must
   // outlive the plot or the next call).
@@ -111,9 +129,11 @@ class PreviewPlot {
   PreviewData data_;
   std::vector<SeriesPlace> places_;
   std::vector<Limits> limits_;
+  BandStatistics bandStatistics_;
+  std::vector<StatisticsLine> statisticsMarked_;
   std::vector<std::string> statistics_;
-  std::vector<std::string> statisticsLines_;  // wrapped to the width
-  std::vector<std::vector<Point>> thinned_;   // (time, value) per series
+  std::vector<StatisticsLine> statisticsLines_;  // wrapped to the width
+  std::vector<std::vector<Point>> thinned_;      // (time, value) per series
   ValueAxis axes_[2];
   std::pair<double, double> band_{0, 0};
   const TextMeasure* measure_;

@@ -144,6 +144,17 @@ void TForm1::createControls() {
   make(ControlId::LimitLow, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
   make(ControlId::LimitHighLabel, WC_STATICW, SS_LEFT);
   make(ControlId::LimitHigh, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
+  // Under it: each limit's alarm delay and kind, the gap threshold.
+  make(ControlId::AlarmLabel, WC_STATICW, SS_LEFT);
+  make(ControlId::LimitLowDelayLabel, WC_STATICW, SS_LEFT);
+  make(ControlId::LimitLowDelay, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
+  make(ControlId::LimitLowKind, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
+  make(ControlId::LimitHighDelayLabel, WC_STATICW, SS_LEFT);
+  make(ControlId::LimitHighDelay, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
+  make(ControlId::LimitHighKind, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
+  make(ControlId::GapLabel, WC_STATICW, SS_LEFT);
+  make(ControlId::Gap, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
+  make(ControlId::LimitsInForce, WC_STATICW, SS_LEFT | SS_ENDELLIPSIS);
   preview_ = std::make_unique<PreviewControl>(window_, kPreviewId, *presenter_);
 }
 
@@ -276,8 +287,18 @@ void TForm1::command(int id, int notification) {
       return;
     case ControlId::LimitLow:
     case ControlId::LimitHigh:
+    case ControlId::LimitLowDelay:
+    case ControlId::LimitHighDelay:
+    case ControlId::Gap:
       if (notification == EN_CHANGE) {
         presenter_->setLimitText(control, windowText(this->control(control)));
+      }
+      return;
+    case ControlId::LimitLowKind:
+    case ControlId::LimitHighKind:
+      if (notification == CBN_SELCHANGE) {
+        presenter_->setAlarmKind(
+            control, static_cast<int>(::SendMessageW(this->control(control), CB_GETCURSEL, 0, 0)));
       }
       return;
     default:
@@ -359,7 +380,9 @@ void TForm1::showState(const form::FormState& state) {
       continue;
     }
     const form::ControlState* before = shown_ ? &(*shown_)[id] : nullptr;
-    const bool list = id == ControlId::ComboBox1 || id == ControlId::LimitSeries;
+    const bool items = id == ControlId::LimitSeries || id == ControlId::LimitLowKind ||
+                       id == ControlId::LimitHighKind;
+    const bool list = id == ControlId::ComboBox1 || items;
     if (before == nullptr || before->geometry != wanted.geometry) {
       form::Rect at = scaled(wanted.geometry);
       if (list) {
@@ -377,8 +400,8 @@ void TForm1::showState(const form::FormState& state) {
       ::SendMessageW(control, EM_SETCUEBANNER, TRUE,
                      reinterpret_cast<LPARAM>(wide(wanted.hint).c_str()));
     }
-    if (id == ControlId::LimitSeries && (before == nullptr || before->items != wanted.items ||
-                                         before->selected != wanted.selected)) {
+    if (items && (before == nullptr || before->items != wanted.items ||
+                  before->selected != wanted.selected)) {
       if (before == nullptr || before->items != wanted.items) {
         ::SendMessageW(control, CB_RESETCONTENT, 0, 0);
         for (const std::string& item : wanted.items) {

@@ -6,6 +6,7 @@
 
 #include "input/datetime.h"
 #include "input/formats.h"
+#include "report/summary.h"
 #include "support/form_doubles.h"
 #include "support/recording_report_builder.h"
 #include "support/temp_files.h"
@@ -404,6 +405,47 @@ TEST_F(MainFormTest, PreviewFollowsTheWindowAndChoosesItsWindow) {
   EXPECT_FALSE(view.shown[ControlId::PreviewToggle].visible);
 }
 
+// Open thins a long export for the table and the chart; the window's band
+// statistics and the report's summary still see the one warm reading
+// between two kept lines, and say the same of it.
+TEST_F(MainFormTest, EveryReadingCountsWhateverOpenThins) {
+  std::string text = "Date/Time,Temperature (C),Moisture (%),Battery (Volts)\n";
+  for (int minute = 0; minute < 40000; ++minute) {
+    // Line minute + 1 of the file: an odd line, which thinning by 2 drops.
+    text += formatDateTime(parseDateTime("2021-01-01 00:00:00") + minute / 1440.0) +
+            (minute == 1000 ? ",-8.0,21,3.01\n" : ",-20.0,21,3.01\n");
+  }
+  open("freezer.csv", text);
+  ASSERT_EQ(form.session.thinning, 2);
+  form.setLimitText(ControlId::LimitHigh, "-15");
+  const std::vector<std::string>& lines = form.preview().statistics();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "Итог: Тревога");
+  EXPECT_NE(lines[1].find("мин -20 · макс -8"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find("выше -15: 1 раз, 0,02 ч, Тревога"), std::string::npos) << lines[1];
+
+  form.clickStart();
+  const testing::ExcelCall& call = builder.calls.at(0);
+  ReportControls controls;
+  controls.OpenDialog1FileName = form.OpenDialog1.FileName;
+  const ReportSummary report = summarize(call.count, call.Arr, form.session, controls, call.OsMin1,
+                                         call.OsMax1, form.limits());
+  EXPECT_EQ(report.verdict, Verdict::Alarm);
+  EXPECT_EQ(report.readings, 80000);  // every reading of both series
+  EXPECT_EQ(findRow(report, "Максимум")->values[0], -8);
+  EXPECT_EQ(findRow(report, "Выше верхнего предела: выходов")->values[0], 1);
+  ASSERT_EQ(report.excursions.size(), 1u);
+  EXPECT_EQ(serialOf(report.excursions[0].excursion.start), parseDateTime("2021-01-01 16:40:00"));
+
+  // A single excursion's delay longer than it: within limits, both places.
+  form.setLimitText(ControlId::LimitHighDelay, "2");
+  EXPECT_EQ(form.preview().statistics()[0], "Итог: В норме");
+  EXPECT_EQ(summarize(call.count, call.Arr, form.session, controls, call.OsMin1, call.OsMax1,
+                      form.limits())
+                .verdict,
+            Verdict::Normal);
+}
+
 // The row of limits offers the ticked series the layout can limit; what is
 // typed reaches the preview, the report and the settings of the layout.
 TEST_F(MainFormTest, LimitsOfTheTickedSeries) {
@@ -426,9 +468,10 @@ TEST_F(MainFormTest, LimitsOfTheTickedSeries) {
   EXPECT_EQ(form.limits().at("temperature"), (Limits{-25.0, -15.5}));
   EXPECT_EQ(form.preview().limits()[0], (Limits{-25.0, -15.5}));
   EXPECT_EQ(settings.values.at("limits/3/temperature/high"), "-15,5");
-  ASSERT_FALSE(form.preview().statistics().empty());
-  EXPECT_NE(form.preview().statistics()[0].find("выше -15,5: 1 раз"), std::string::npos)
-      << form.preview().statistics()[0];
+  ASSERT_GE(form.preview().statistics().size(), 2u);
+  EXPECT_EQ(form.preview().statistics()[0], "Итог: Тревога");
+  EXPECT_NE(form.preview().statistics()[1].find("выше -15,5: 1 раз"), std::string::npos)
+      << form.preview().statistics()[1];
 
   // Another series keeps its own; the first's come back when it is chosen.
   form.setLimitSeries(1);
@@ -460,6 +503,38 @@ TEST_F(MainFormTest, LimitsOfTheTickedSeries) {
   next.useSettings(settings);
   next.openFile(dir.write("again.csv", kClimate));
   EXPECT_EQ(next.limits().at("temperature"), (Limits{std::nullopt, -15.5}));
+
+  // Limits belong to an export: what is set for one stays its own, a new
+  // export takes the layout's last. Alarm rules and the gap go with them.
+  next.setLimitText(ControlId::LimitHigh, "-10");
+  next.setLimitText(ControlId::LimitHighDelay, "30");
+  next.setAlarmKind(ControlId::LimitHighKind, 1);
+  next.setLimitText(ControlId::Gap, "5");
+  Limits rules{std::nullopt, -10.0};
+  rules.highAlarm = {30.0, AlarmKind::Cumulative};
+  EXPECT_EQ(next.limits().at("temperature"), rules);
+  open("tag#2.csv", kClimate);
+  EXPECT_EQ(form.limits().at("temperature"), (Limits{std::nullopt, -15.5}));
+  EXPECT_FALSE(form.gapMinutes().has_value());
+  next.openFile(dir.write("again.csv", kClimate));
+  EXPECT_EQ(next.limits().at("temperature"), rules);
+  EXPECT_EQ(next.gapMinutes(), 5.0);
+  EXPECT_EQ(otherView.shown[ControlId::LimitHighKind].selected, 1);
+  EXPECT_EQ(otherView.shown[ControlId::LimitHighDelay].caption, "30");
+  next.openFile(dir.write("new.csv", kClimate));
+  EXPECT_EQ(next.limits().at("temperature"), rules);
+  EXPECT_FALSE(next.gapMinutes().has_value());
+  // A gap of no minutes stops Start; the limits in force stay in view with
+  // the preview hidden.
+  next.setLimitText(ControlId::Gap, "0");
+  next.setReportBuilder(&builder);
+  next.clickStart();
+  EXPECT_EQ(otherDialogs.messages.back().text, "Порог пропуска «0» — не число минут больше нуля.");
+  next.setPreviewShown(false);
+  EXPECT_TRUE(otherView.shown[ControlId::LimitsInForce].visible);
+  EXPECT_EQ(otherView.shown[ControlId::LimitsInForce].caption, "Пределы: Температура (ºС) до -10");
+  EXPECT_FALSE(view.shown[ControlId::LimitsInForce].visible);
+
   open("light.csv", kClimateLight);
   EXPECT_TRUE(form.limits().empty());
   open("doors.csv", kDoors);
