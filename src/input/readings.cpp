@@ -148,8 +148,10 @@ inline bool readPlainValue(std::string_view rest, bool last, Decimal& value, std
   for (; p != end && *p != ','; ++p) {
     const unsigned digit = static_cast<unsigned char>(*p) - '0';
     if (digit <= 9) {
+      if (++digits > 15) {
+        return false;  // more than a double's digits: the general reader's
+      }
       mantissa = mantissa * 10 + digit;
-      ++digits;
       decimals += decimals >= 0 ? 1 : 0;
     } else if (*p == '.' && decimals < 0) {
       decimals = 0;
@@ -157,7 +159,7 @@ inline bool readPlainValue(std::string_view rest, bool last, Decimal& value, std
       return false;
     }
   }
-  if (digits == 0 || digits > 15 || (last && p != end) || (negative && mantissa == 0)) {
+  if (digits == 0 || (last && p != end) || (negative && mantissa == 0)) {
     return false;
   }
   value.digits = negative ? -mantissa : mantissa;

@@ -22,6 +22,8 @@ const std::string kClimate =
     "2021-01-02T10:00:00+03:00,21.5,40.1,3.01\r\n"
     "2021-01-02T11:00:00+03:00,22.5,41.1,3.00\r\n"
     "2021-01-02T12:00:00+03:00,23.5,42.1,2.99\r\n";
+const std::string kEvents =
+    "Date,Time,Type,Duration(seconds), Angle(degrees)\n01/02/2021,10:00:00,Moved,2.5,10\n";
 
 class BatchTest : public ::testing::Test {
  protected:
@@ -400,6 +402,46 @@ TEST(BatchLimits, ReadAsTypedOrRefusedInRussian) {
   }
 }
 
+// --alarm gives a limit its rule, --gap the threshold; both are checked as
+// they are read.
+TEST(BatchArguments, AlarmRulesAndTheGapThreshold) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* error;  // empty: accepted
+  };
+  const Case cases[] = {
+      {{"--limit", "temperature=-25:-15", "--alarm", "temperature=high:30"}, ""},
+      {{"--limit", "temperature=-25:-15", "--alarm", "temperature=low:1,5:cumulative"}, ""},
+      {{"--alarm", "temperature=high:30"},
+       "--alarm: у ряда «temperature» нет верхнего предела (--limit)"},
+      {{"--limit", "temperature=-25:", "--alarm", "temperature=high:30"},
+       "--alarm: у ряда «temperature» нет верхнего предела (--limit)"},
+      {{"--limit", "temperature=-25:-15", "--alarm", "temperature=up:30"},
+       "--alarm: «temperature=up:30» — ожидается РЯД=СТОРОНА:МИНУТЫ[:cumulative], например "
+       "temperature=high:30"},
+      {{"--limit", "temperature=-25:-15", "--alarm", "temperature=high:-5"},
+       "--alarm: задержка «-5» ряда «temperature» — не число минут"},
+      {{"--gap", "0"}, "--gap: «0» — не число минут больше нуля"},
+      {{"--gap", "abc"}, "--gap: «abc» — не число минут больше нуля"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = c.arguments;
+    arguments.push_back("tag.csv");
+    SCOPED_TRACE(arguments[1]);
+    try {
+      const Options options = parseArguments(arguments);
+      EXPECT_EQ(std::string(c.error), "");
+    } catch (const UsageError& error) {
+      EXPECT_EQ(std::string(error.what()), c.error);
+    }
+  }
+  const Options options = parseArguments({"--limit", "temperature=-25:-15", "--alarm",
+                                          "temperature=low:60:cumulative", "--gap", "10", "t.csv"});
+  EXPECT_EQ(options.limits.at("temperature").lowAlarm, (AlarmRule{60.0, AlarmKind::Cumulative}));
+  EXPECT_EQ(options.limits.at("temperature").highAlarm, AlarmRule());
+  EXPECT_EQ(options.gapMinutes, 10.0);
+}
+
 // --summary-only prints the summary and writes nothing; a limit of a series
 // the export does not have ends that file's report with a message.
 TEST_F(BatchTest, SummaryOnlyAndLimitsOfSeriesTheExportHasNot) {
@@ -424,6 +466,13 @@ TEST_F(BatchTest, SummaryOnlyAndLimitsOfSeriesTheExportHasNot) {
   EXPECT_EQ(err.str(),
             climate + ": Предел ряда «battery» не учтён: этот ряд не выбран в --series.\n");
   EXPECT_EQ(run({"--summary-only", "--output", dir.file("x.xlsx"), climate}), 2);
+
+  // A motion log has no time window to choose.
+  const std::string events = file("events.csv", kEvents);
+  EXPECT_EQ(run({"--from", "2021-01-01 00:00:00", events}), 1);
+  EXPECT_EQ(err.str(), events +
+                           ": У журнала событий движения нет интервала времени, --from и --to к "
+                           "нему не применяются: без них отчёт будет построен по всему журналу.\n");
 }
 
 TEST_F(BatchTest, HelpAndVersion) {

@@ -13,6 +13,7 @@
 #include "input/loading.h"
 #include "input/open_export.h"
 #include "report/excel_report.h"
+#include "report/summary.h"
 #include "spreadsheet/engine.h"
 #include "support/xlsx_reader.h"
 
@@ -56,6 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ExportLayout layout = openLoadedExport(decodeExportLines(bytes, choices.fileName),
                                                  choices.fileName, session, window);
     fuzz::setControls(window.values, choices, choices.fileName, layout);
+    const fuzz::Rules rules = fuzz::readRules(bytes);
+    for (const SummarySeries& series : seriesOffered(session.count, session)) {
+      if (!rules.limits.empty()) {
+        window.values.limits[series.key] = rules.limits;
+      }
+    }
+    window.values.gapMinutes = rules.gapMinutes;
     StartChoices start = fuzz::startChoices(choices, session);
     std::vector<AutomationComponents> owner;
     ExcelReport report(engine, window, session, owner,

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "input/datetime.h"
 #include "input/start.h"
+#include "input/statistics.h"
 #include "input/text.h"
 #include "support/silent_window.h"
 
@@ -93,6 +95,44 @@ inline void setControls(ReportControls& controls, const Choices& c, const std::s
   controls.CheckBox5 = c.light;
   controls.CheckBox6 = c.log;
   controls.CheckBox7 = c.log && layout.lightOption;
+}
+
+// Limits, their alarm rules and a gap threshold, from the last bytes of an
+// input (they stay part of the export too): every series the layout offers
+// gets them, so that the summary's arithmetic is fuzzed with the rest.
+struct Rules {
+  Limits limits;
+  std::optional<double> gapMinutes;
+  bool any = false;
+};
+
+inline Rules readRules(std::string_view input) {
+  unsigned char tail[5] = {};
+  for (std::size_t i = 0; i < 5 && i < input.size(); ++i) {
+    tail[i] = static_cast<unsigned char>(input[input.size() - 1 - i]);
+  }
+  Rules rules;
+  if (tail[0] != 0) {
+    rules.limits.low = static_cast<double>(tail[0] % 101) - 60;
+  }
+  if (tail[1] != 0) {
+    rules.limits.high = rules.limits.low.value_or(-60) + static_cast<double>(tail[1] % 61) / 2;
+  }
+  const auto rule = [](unsigned char byte) {
+    AlarmRule alarm;
+    if ((byte & 0x3F) != 0) {
+      alarm.delayMinutes = static_cast<double>(byte & 0x3F) * 1.5;
+    }
+    alarm.kind = (byte & 0x40) != 0 ? AlarmKind::Cumulative : AlarmKind::Single;
+    return alarm;
+  };
+  rules.limits.lowAlarm = rule(tail[2]);
+  rules.limits.highAlarm = rule(tail[3]);
+  if (tail[4] != 0) {
+    rules.gapMinutes = static_cast<double>(tail[4] % 90) + 0.5;
+  }
+  rules.any = !rules.limits.empty() || rules.gapMinutes.has_value();
+  return rules;
 }
 
 }  // namespace vexa::fuzz

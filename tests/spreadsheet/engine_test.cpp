@@ -8,6 +8,7 @@
 #endif
 
 #include <filesystem>
+#include <functional>
 
 #include "support/error_text.h"
 #include "support/temp_files.h"
@@ -352,5 +353,55 @@ TEST_F(EngineTest, EveryRowAndCellCarriesItsReference) {
   EXPECT_EQ(occurrences(sheet, "<c "), occurrences(sheet, "<c r=\""));
 }
 
+// A sheet laid out to print: its page, area, repeated columns, header and
+// footer, and the fills and wrapped labels of its cells, as Excel writes
+// them; wrong values fail where Excel's members would.
+TEST_F(EngineTest, SheetPrintsAsSet) {
+  const xl::WorksheetPtr sheet3 = app->Sheets(3);
+  TextTable values(2, 2);
+  values.set(1, 1, "Итог");
+  values.set(1, 2, "Тревога");
+  block(sheet3, 1, 1, 2, 2)->setFormulaR1C1Local(values);
+  block(sheet3, 1, 2, 1, 2)->Interior()->setColor(0xCEC7FF);  // 0xBBGGRR: red
+  block(sheet3, 1, 1, 1, 1)->setWrapText(true);
+  block(sheet3, 1, 1, 1, 1)->setRowHeight(30);
+  const xl::PageSetupPtr page = sheet3->PageSetup();
+  page->setOrientation(xl::xlPortrait);
+  page->setPaperSize(xl::xlPaperA4);
+  page->setFitToPagesWide(1);
+  page->setPrintArea("$A$1:$J$40");
+  page->setPrintTitleColumns("$A:$A");
+  page->setCenterHeader("tag && freezer");
+  page->setCenterFooter("Стр. &P из &N");
+  for (const auto& [member, call] : std::vector<std::pair<std::string, std::function<void()>>>{
+           {"orientation", [&] { page->setOrientation(3); }},
+           {"area", [&] { page->setPrintArea("A1:B2"); }},
+           {"titles", [&] { page->setPrintTitleColumns("$A$1:$A$2"); }},
+           {"colour", [&] { block(sheet3, 1, 1, 1, 1)->Interior()->setColor(-1); }}}) {
+    EXPECT_THROW(call(), std::runtime_error) << member;
+  }
+  book->SaveAs((dir.path() / "print").string(), xl::xlWorkbookNormal, xl::xlNoChange);
+  const auto parts = readPackage((dir.path() / "print.xlsx").string());
+  const std::string& sheet = parts.at("xl/worksheets/sheet3.xml");
+  for (const char* expected :
+       {"<sheetPr><pageSetUpPr fitToPage=\"1\"/></sheetPr>",
+        "<row r=\"1\" spans=\"1:2\" ht=\"30\" customHeight=\"1\">",
+        "<pageSetup paperSize=\"9\" orientation=\"portrait\" fitToWidth=\"1\" fitToHeight=\"0\"/>"
+        "<headerFooter><oddHeader>&amp;Ctag &amp;&amp; freezer</oddHeader>"
+        "<oddFooter>&amp;CСтр. &amp;P из &amp;N</oddFooter></headerFooter>"}) {
+    EXPECT_NE(sheet.find(expected), std::string::npos) << expected << "\n" << sheet;
+  }
+  EXPECT_NE(parts.at("xl/workbook.xml")
+                .find("</sheets><definedNames>"
+                      "<definedName name=\"_xlnm.Print_Area\" localSheetId=\"2\">'Лист3'!$A$1:$J$40"
+                      "</definedName><definedName name=\"_xlnm.Print_Titles\" localSheetId=\"2\">"
+                      "'Лист3'!$A:$A</definedName></definedNames>"),
+            std::string::npos);
+  const std::string& styles = parts.at("xl/styles.xml");
+  EXPECT_NE(styles.find("<fills count=\"3\">"), std::string::npos) << styles;
+  EXPECT_NE(styles.find("<patternFill patternType=\"solid\"><fgColor rgb=\"FFFFC7CE\"/>"),
+            std::string::npos);
+  EXPECT_NE(styles.find("<alignment wrapText=\"1\"/>"), std::string::npos);
+}
 }  // namespace
 }  // namespace vexa::sheet

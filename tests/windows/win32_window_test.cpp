@@ -115,13 +115,18 @@ TEST_F(Win32WindowTest, DesignedGeometryCaptionsAndTabOrder) {
     const auto id = static_cast<ControlId>(i);
     SCOPED_TRACE(form::nameOf(id));
     form::Rect place = placeOf(control(id));
-    if (id == ControlId::ComboBox1 || id == ControlId::LimitSeries) {
+    const bool list =
+        id == ControlId::ComboBox1 || !designed[id].items.empty() || id == ControlId::LimitSeries;
+    if (list) {
       place.height = designed[id].geometry.height;  // the system sizes a list's field by its font
     }
     EXPECT_EQ(place, designed[id].geometry);
     EXPECT_EQ(visible(control(id)), designed[id].visible);
     const bool picker = id >= ControlId::DateTimePicker1 && id <= ControlId::DateTimePicker4;
-    if (!picker && id != ControlId::ProgressBar2) {
+    if (!designed[id].items.empty()) {  // a list shows its item chosen
+      EXPECT_EQ(windowText(control(id)),
+                designed[id].items[static_cast<std::size_t>(designed[id].selected)]);
+    } else if (!picker && id != ControlId::ProgressBar2) {
       EXPECT_EQ(windowText(control(id)), designed[id].caption);
     }
   }
@@ -361,9 +366,10 @@ TEST_F(Win32WindowTest, TypedLimitsReachThePreviewTheRegistryAndTheWorkbook) {
   ASSERT_TRUE(plot.limits()[0].low && plot.limits()[0].high);
   EXPECT_EQ(*plot.limits()[0].low, -25.0);
   EXPECT_EQ(*plot.limits()[0].high, -15.0);
-  ASSERT_GE(plot.statistics().size(), 1u);
-  EXPECT_NE(plot.statistics()[0].find("выше -15: 2 раза, 1,25 ч"), std::string::npos)
-      << plot.statistics()[0];
+  ASSERT_GE(plot.statistics().size(), 2u);
+  EXPECT_EQ(plot.statistics()[0], "Итог: Тревога");
+  EXPECT_NE(plot.statistics()[1].find("выше -15: 2 раза, 1,25 ч"), std::string::npos)
+      << plot.statistics()[1];
   EXPECT_EQ(RegistrySettings(root).value("limits/3/temperature/high"), "-15");
 
   // The second series of the list shows its own, empty limits.
