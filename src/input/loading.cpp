@@ -1,5 +1,6 @@
 #include "input/loading.h"
 
+#include <emmintrin.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -115,26 +116,83 @@ class FileSource final : public ByteSource {
 
 // ---- line ends ----
 
-inline bool hasByte(std::uint64_t word, std::uint64_t pattern) {
-  const std::uint64_t x = word ^ pattern;
-  return ((x - 0x0101010101010101ULL) & ~x & 0x8080808080808080ULL) != 0;
-}
-
-// The first CR or LF in [p, end), or end.
+// The first CR or LF in [p, end), or end: sixteen bytes at a time.
 const char* findLineEnd(const char* p, const char* end) {
-  while (p + 8 <= end) {
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    if (hasByte(word, 0x0A0A0A0A0A0A0A0AULL) || hasByte(word, 0x0D0D0D0D0D0D0D0DULL)) {
-      break;
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  while (p + 16 <= end) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int found =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)));
+    if (found != 0) {
+      return p + __builtin_ctz(static_cast<unsigned>(found));
     }
-    p += 8;
+    p += 16;
   }
   while (p < end && *p != '\n' && *p != '\r') {
     ++p;
   }
   return p;
 }
+
+// Counts the line ends of a text read a chunk at a time, a CR LF pair
+// (whichever chunks its two bytes fall in) as one, without looking at the
+// lines themselves: line ends are LFs and CRs less the CR LF pairs, each
+// counted sixteen bytes at a time in byte lanes that are summed before they
+// can overflow.
+class LineEndCounter {
+ public:
+  void feed(const char* p, std::size_t n) {
+    if (n == 0) {
+      return;
+    }
+    const char* const end = p + n;
+    // A pair whose CR ended the chunk before.
+    if (crBefore_ && *p == '\n') {
+      --ends_;
+    }
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    while (p + 17 <= end) {
+      __m128i lfs = _mm_setzero_si128();
+      __m128i crs = _mm_setzero_si128();
+      __m128i pairs = _mm_setzero_si128();
+      for (int round = 0; round < 255 && p + 17 <= end; ++round, p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+        const __m128i isCR = _mm_cmpeq_epi8(bytes, cr);
+        lfs = _mm_sub_epi8(lfs, _mm_cmpeq_epi8(bytes, lf));
+        crs = _mm_sub_epi8(crs, isCR);
+        pairs = _mm_sub_epi8(pairs, _mm_and_si128(isCR, _mm_cmpeq_epi8(next, lf)));
+      }
+      ends_ += sum(lfs) + sum(crs) - sum(pairs);
+    }
+    for (; p < end; ++p) {
+      if (*p == '\n') {
+        ++ends_;
+      } else if (*p == '\r') {
+        ++ends_;
+        if (p + 1 < end && p[1] == '\n') {
+          ++p;  // the pair's LF
+        }
+      }
+    }
+    crBefore_ = end[-1] == '\r';
+    open_ = end[-1] != '\n' && end[-1] != '\r';
+  }
+  // Lines: their ends, and a last line without one.
+  std::size_t lines() const { return ends_ + (open_ ? 1 : 0); }
+
+ private:
+  static std::size_t sum(__m128i counts) {
+    const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+    return static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+           static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+  }
+  std::size_t ends_ = 0;
+  bool crBefore_ = false;
+  bool open_ = false;
+};
 
 // All lines kept for a report may take this much at most, a line that spans
 // chunks included while it is gathered: the widest exports (thousands of
@@ -220,6 +278,10 @@ class Utf8Validator {
     std::size_t i = 0;
     while (i < n && ok_) {
       if (need_ == 0) {
+        while (i + 16 <= n &&
+               _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i))) == 0) {
+          i += 16;
+        }
         while (i + 8 <= n) {
           std::uint64_t word;
           std::memcpy(&word, s + i, 8);
@@ -534,6 +596,15 @@ struct PassSizes {
   std::uint64_t keep = 0;
 };
 
+// The lines of a source, read to its end.
+std::size_t countLines(ByteSource& source, std::vector<char>& buffer) {
+  LineEndCounter counter;
+  for (std::size_t got; (got = source.read(buffer.data(), buffer.size())) > 0;) {
+    counter.feed(buffer.data(), got);
+  }
+  return counter.lines();
+}
+
 // Counts the lines, decides the 8-bit encoding, then keeps every k-th line.
 // `betweenPasses` runs after the count.
 LoadedLines readLines(ByteSource& source, TextEncoding encoding, std::string_view path,
@@ -563,16 +634,12 @@ LoadedLines readLines(ByteSource& source, TextEncoding encoding, std::string_vie
       ByteSource& inner_;
       Utf8Validator& v_;
     } validating(source, validator);
-    result.totalLines = splitLines(
-        validating, [](std::size_t) { return false; }, [](std::size_t, std::string_view) {}, buffer,
-        path);
+    result.totalLines = countLines(validating, buffer);
     if (!validator.valid()) {
       result.encoding = TextEncoding::Windows1251;
     }
   } else {
-    result.totalLines = splitLines(
-        source, [](std::size_t) { return false; }, [](std::size_t, std::string_view) {}, buffer,
-        path);
+    result.totalLines = countLines(source, buffer);
   }
   sizes.count = source.taken();
   if (counted) {
@@ -688,11 +755,14 @@ std::uint64_t feedEveryLine(ByteSource& raw, TextEncoding markEncoding,
   }
   sink.begin(0);
   constexpr std::size_t kSample = 1024;  // lines before the rest is estimated
+  std::size_t sampled = 0;               // their bytes, a line end counted as one
   splitLines(
       source, [](std::size_t) { return true; },
       [&](std::size_t i, std::string_view line) {
-        if (i == kSample && size > 0) {
-          const double perLine = static_cast<double>(source.taken()) / kSample;
+        if (i < kSample) {
+          sampled += line.size() + 1;
+        } else if (i == kSample && size > 0) {
+          const double perLine = static_cast<double>(sampled) / kSample;
           sink.expect(static_cast<std::size_t>(static_cast<double>(size) / perLine * 1.02) + 16);
         }
         if (!decided && !isAscii(line)) {

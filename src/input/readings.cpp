@@ -238,12 +238,21 @@ bool readPlainStamp(std::string_view field, DateCache& dates, Seconds& out) {
 }
 
 // The time stamp of a climate-family line, as the report's table holds it:
-// every "T" a blank, "+03:00" deleted, quotes deleted.
-bool climateStamp(std::string_view line, DateCache& dates, Seconds& out) {
-  if (readPlainStamp(split(line).head, dates, out)) {
-    return true;
+// every "T" a blank, "+03:00" deleted, quotes deleted; and the rest of the
+// line after it.
+bool climateStamp(std::string_view line, DateCache& dates, Seconds& out, std::string_view& rest) {
+  // The exports' own two forms end where they must: no need to look for the comma.
+  for (const std::size_t length : {std::size_t{25}, std::size_t{19}}) {
+    if (line.size() > length && line[length] == ',' &&
+        readPlainStamp(line.substr(0, length), dates, out)) {
+      rest = line.substr(length + 1);
+      return true;
+    }
   }
-  return tryParseStampSeconds(unquote(normaliseTimeStamp(line)), out);
+  const Split fields = split(line);
+  rest = fields.rest;
+  return readPlainStamp(fields.head, dates, out) ||
+         tryParseStampSeconds(unquote(normaliseTimeStamp(line)), out);
 }
 
 // Counts the intervals between consecutive time stamps: a run of equal
@@ -417,11 +426,18 @@ struct ReadingCollector::Parser {
   // Room for the columns of so many lines, when they fit the budget: no
   // column grows by copies then.
   void expect(std::size_t lines) {
-    if (!isClimateFamily(out.count) || consumer != nullptr || !hold) {
+    if (consumer != nullptr || !hold || out.times.empty()) {
       return;
     }
-    const std::size_t bytesPerLine = sizeof(Seconds) + out.columns.size() * sizeof(std::int32_t);
-    if (lines * bytesPerLine <= budget) {
+    // An export whose readings will not fit is not held from the start:
+    // memory stays as small as it would have been without them.
+    const std::size_t bytesPerLine =
+        out.times.size() * sizeof(Seconds) + out.columns.size() * sizeof(std::int32_t);
+    if (lines * bytesPerLine > budget) {
+      grew(budget + 1);
+      return;
+    }
+    if (isClimateFamily(out.count)) {
       out.times[0].seconds.reserve(lines);
       for (ReadingColumn& column : out.columns) {
         column.scaled.reserve(lines);
@@ -459,7 +475,8 @@ struct ReadingCollector::Parser {
 
   void climateLine(std::size_t index, std::string_view line) {
     Seconds time = 0;
-    if (!climateStamp(line, dates, time)) {
+    std::string_view rest;
+    if (!climateStamp(line, dates, time, rest)) {
       ++out.unreadableLines;
       out.lastLineTime.reset();
       return;
@@ -472,7 +489,6 @@ struct ReadingCollector::Parser {
     if (!hold) {
       return;
     }
-    std::string_view rest = split(line).rest;
     const std::size_t columns = out.columns.size();
     std::size_t bytes = sizeof(Seconds);
     for (std::size_t c = 0; c < columns; ++c) {
@@ -615,7 +631,7 @@ double ReadingColumn::value(std::size_t i) const {
   return v == kNone ? kNoNumber : v / decimalScale(decimals);
 }
 
-void ReadingColumn::addDecimal(long long digits, int places) {
+void ReadingColumn::addOtherDecimal(long long digits, int places) {
   static constexpr long long kWhole[] = {1,
                                          10,
                                          100,
@@ -753,7 +769,7 @@ void forEachReadingBlock(const ExportReadings& readings, const ExportSnapshot& s
     consumer(readings);
     return;
   }
-  constexpr std::size_t kBlockLines = 1 << 20;
+  constexpr std::size_t kBlockLines = 1 << 16;  // a megabyte or so of readings a block
   ReadingCollector collector;
   collector.streamBlocks(kBlockLines, consumer);
   rereadExportLines(snapshot, collector);

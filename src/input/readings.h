@@ -70,13 +70,29 @@ struct ReadingColumn {
   // The value of reading i; NaN when it has none.
   double value(std::size_t i) const;
   // A decimal `digits` / 10^`places` (places up to 15), or none.
-  void addDecimal(long long digits, int places);
+  void addDecimal(long long digits, int places) {
+    // The usual value: no more places than the column's, and it fits.
+    if (!inDoubles && places <= decimals) {
+      static constexpr long long kWhole[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+      const int more = decimals - places;
+      if (more < 8 && digits > -kLargest && digits < kLargest) {
+        const long long value = digits * kWhole[more];
+        if (value > -kLargest && value < kLargest) {
+          scaled.push_back(static_cast<std::int32_t>(value));
+          return;
+        }
+      }
+    }
+    addOtherDecimal(digits, places);
+  }
   void addNone();
   void addDouble(double value);  // NaN: none
   void clear();
   std::size_t bytesPerValue() const { return inDoubles ? sizeof(double) : sizeof(std::int32_t); }
 
  private:
+  static constexpr long long kLargest = INT32_MAX;
+  void addOtherDecimal(long long digits, int places);
   void toDoubles();
 };
 

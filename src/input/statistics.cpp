@@ -4,8 +4,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <exception>
 #include <limits>
 #include <numeric>
+#include <thread>
 
 #include "input/text.h"
 
@@ -19,15 +22,25 @@ constexpr double kActivationOverGas = 10000.0;
 
 // The mean kinetic temperature as its readings come: -ΔH/(R·T) of each,
 // summed as exponentials from the largest so far, so that nothing
-// underflows whatever the temperatures.
+// underflows whatever the temperatures. A series repeats its values: the
+// terms of the last values seen are kept, which gives the same sum.
 class KineticMean {
  public:
+  KineticMean() : cache_(kCacheSize) {}
   void add(double celsius) {
     if (!(celsius > kAbsoluteZero)) {
       valid_ = false;
       return;
     }
-    const double exponent = -kActivationOverGas / (celsius - kAbsoluteZero);
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &celsius, sizeof bits);
+    Entry& entry = cache_[(bits * 0x9E3779B97F4A7C15ULL) >> (64 - kCacheBits)];
+    if (!(entry.celsius == celsius)) {
+      entry.celsius = celsius;
+      entry.exponent = -kActivationOverGas / (celsius - kAbsoluteZero);
+      entry.largest = std::numeric_limits<double>::quiet_NaN();
+    }
+    const double exponent = entry.exponent;
     if (count_++ == 0) {
       largest_ = exponent;
       scaled_ = 1;
@@ -35,7 +48,11 @@ class KineticMean {
       scaled_ = scaled_ * std::exp(largest_ - exponent) + 1;
       largest_ = exponent;
     } else {
-      scaled_ += std::exp(exponent - largest_);
+      if (!(entry.largest == largest_)) {
+        entry.term = std::exp(exponent - largest_);
+        entry.largest = largest_;
+      }
+      scaled_ += entry.term;
     }
   }
   std::optional<double> value() const {
@@ -47,6 +64,15 @@ class KineticMean {
   }
 
  private:
+  struct Entry {
+    double celsius = std::numeric_limits<double>::quiet_NaN();
+    double exponent = 0;
+    double largest = 0;
+    double term = 0;
+  };
+  static constexpr int kCacheBits = 10;
+  static constexpr std::size_t kCacheSize = std::size_t{1} << kCacheBits;
+  std::vector<Entry> cache_;
   bool valid_ = true;
   long long count_ = 0;
   double largest_ = 0;
@@ -162,11 +188,23 @@ struct SeriesAccumulator::State {
   long long firstDay = 0;
   std::vector<PreciseSum> daySums;
 
+  // The day of the readings at hand, looked up again only when they pass it.
+  Seconds dayStart = 0;
+  Seconds dayEnd = 0;
+  DayFigures* day = nullptr;
+
   DayFigures* dayAt(Seconds time) {
-    const long long index = dayOf(time) - firstDay;
-    return index >= 0 && index < static_cast<long long>(f.days.size())
-               ? &f.days[static_cast<std::size_t>(index)]
-               : nullptr;
+    if (time >= dayStart && time < dayEnd) {
+      return day;
+    }
+    const long long number = dayOf(time);
+    const long long index = number - firstDay;
+    dayStart = number * kSecondsPerDay;
+    dayEnd = dayStart + kSecondsPerDay;
+    day = index >= 0 && index < static_cast<long long>(f.days.size())
+              ? &f.days[static_cast<std::size_t>(index)]
+              : nullptr;
+    return day;
   }
 
   // Gives each day of the journal its part of [start, end).
@@ -232,11 +270,24 @@ struct SeriesAccumulator::State {
   }
 
   // The time [start, end) that a reading of `value` stands for.
+  // What a series asks for beyond its readings and their time: each costs
+  // a look at every reading, so the loop over them is made for the
+  // series' own (the window's band statistics ask for none of them).
+  enum Feature : unsigned { kLimits = 1, kKinetic = 2, kJournal = 4 };
+  unsigned features() const {
+    return (sides[0].set || sides[1].set ? kLimits : 0u) | (options.temperature ? kKinetic : 0u) |
+           (options.journal ? kJournal : 0u);
+  }
+
+  template <unsigned kFeatures = kLimits | kJournal>
   void segment(Seconds start, Seconds end, double value) {
     const Seconds length = end - start;
     f.covered += length;
     if (length > 0) {
       weighted.add(value * static_cast<double>(length));
+    }
+    if constexpr ((kFeatures & kLimits) == 0) {
+      return;
     }
     for (int which = 0; which < 2; ++which) {
       Side& side = sides[which];
@@ -260,7 +311,7 @@ struct SeriesAccumulator::State {
         side.open = true;
         side.current = {start, end, value, false};
       }
-      if (options.journal && length > 0) {
+      if ((kFeatures & kJournal) != 0 && length > 0) {
         spread(start, end, [which](DayFigures& day, Seconds part) { day.beyond[which] += part; });
       }
     }
@@ -285,12 +336,78 @@ struct SeriesAccumulator::State {
     }
   }
 
+  template <unsigned kFeatures = kLimits | kKinetic | kJournal>
+  void add(Seconds time, double value) {
+    if (!any) {
+      gap(w0, time);
+      any = true;
+      f.first = f.minimumAt = f.maximumAt = time;
+      f.minimum = f.maximum = value;
+    } else {
+      stand<kFeatures>(previousTime, previousValue, std::max(time, previousTime));
+    }
+    ++f.readings;
+    f.last = time;
+    sum.add(value);
+    if (value < f.minimum) {
+      f.minimum = value;
+      f.minimumAt = time;
+    }
+    if (value > f.maximum) {
+      f.maximum = value;
+      f.maximumAt = time;
+    }
+    if ((kFeatures & kKinetic) != 0 && options.temperature) {
+      kinetic.add(value);
+    }
+    if ((kFeatures & kJournal) != 0 && options.journal) {
+      if (DayFigures* at = dayAt(time)) {
+        if (at->readings++ == 0) {
+          at->minimum = at->maximum = value;
+        } else {
+          at->minimum = std::min(at->minimum, value);
+          at->maximum = std::max(at->maximum, value);
+        }
+        daySums[static_cast<std::size_t>(at - f.days.data())].add(value);
+      }
+    }
+    previousTime = std::max(time, previousTime);
+    previousValue = value;
+  }
+
   // A reading stands until the next one, for no longer than the threshold,
   // never past the window's end; then the time up to `next` has no data.
+  template <unsigned kFeatures = kLimits | kJournal>
   void stand(Seconds time, double value, Seconds next) {
     const Seconds end = std::min({next, time + threshold, w1});
-    segment(time, std::max(end, time), value);
+    segment<kFeatures>(time, std::max(end, time), value);
     gap(std::max(end, time), next);
+  }
+
+  // The readings from..to of a column, those with a value.
+  template <unsigned kFeatures, class ValueOf>
+  void addRange(const Seconds* times, std::size_t from, std::size_t to, ValueOf valueOf) {
+    for (std::size_t i = from; i < to; ++i) {
+      const double value = valueOf(i);
+      if (!std::isnan(value)) {
+        add<kFeatures>(times[i], value);
+      }
+    }
+  }
+  template <class ValueOf>
+  void addRange(const Seconds* times, std::size_t from, std::size_t to, ValueOf valueOf) {
+    switch (features()) {
+      case 0:
+        return addRange<0>(times, from, to, valueOf);
+      case kLimits:
+        return addRange<kLimits>(times, from, to, valueOf);
+      case kKinetic:
+        return addRange<kKinetic>(times, from, to, valueOf);
+      case kLimits | kKinetic:
+        return addRange<kLimits | kKinetic>(times, from, to, valueOf);
+      default:
+        return addRange<kLimits | kKinetic | kJournal>(times, from, to, valueOf);
+    }
   }
 };
 
@@ -337,43 +454,23 @@ SeriesAccumulator::SeriesAccumulator(SeriesAccumulator&&) noexcept = default;
 SeriesAccumulator& SeriesAccumulator::operator=(SeriesAccumulator&&) noexcept = default;
 
 void SeriesAccumulator::add(Seconds time, double value) {
+  state_->add(time, value);
+}
+
+void SeriesAccumulator::addColumn(const Seconds* times, const ReadingColumn& column,
+                                  std::size_t from, std::size_t to) {
   State& s = *state_;
-  if (!s.any) {
-    s.gap(s.w0, time);
-    s.any = true;
-    s.f.first = s.f.minimumAt = s.f.maximumAt = time;
-    s.f.minimum = s.f.maximum = value;
-  } else {
-    s.stand(s.previousTime, s.previousValue, std::max(time, s.previousTime));
+  if (column.inDoubles) {
+    const double* doubles = column.doubles.data();
+    s.addRange(times, from, to, [doubles](std::size_t i) { return doubles[i]; });
+    return;
   }
-  SeriesFigures& f = s.f;
-  ++f.readings;
-  f.last = time;
-  s.sum.add(value);
-  if (value < f.minimum) {
-    f.minimum = value;
-    f.minimumAt = time;
-  }
-  if (value > f.maximum) {
-    f.maximum = value;
-    f.maximumAt = time;
-  }
-  if (s.options.temperature) {
-    s.kinetic.add(value);
-  }
-  if (s.options.journal) {
-    if (DayFigures* day = s.dayAt(time)) {
-      if (day->readings++ == 0) {
-        day->minimum = day->maximum = value;
-      } else {
-        day->minimum = std::min(day->minimum, value);
-        day->maximum = std::max(day->maximum, value);
-      }
-      s.daySums[static_cast<std::size_t>(day - s.f.days.data())].add(value);
-    }
-  }
-  s.previousTime = std::max(time, s.previousTime);
-  s.previousValue = value;
+  const double scale = decimalScale(column.decimals);
+  const std::int32_t* scaled = column.scaled.data();
+  s.addRange(times, from, to, [scaled, scale](std::size_t i) {
+    return scaled[i] == ReadingColumn::kNone ? std::numeric_limits<double>::quiet_NaN()
+                                             : scaled[i] / scale;
+  });
 }
 
 SeriesFigures SeriesAccumulator::finish() {
@@ -465,7 +562,9 @@ std::vector<SeriesFigures> measureColumns(const ExportReadings& readings,
                               request.options);
   }
   forEachReadingBlock(readings, snapshot, [&](const ExportReadings& block) {
-    for (std::size_t r = 0; r < requests.size(); ++r) {
+    // The series of a block are independent: with many readings, half of
+    // them go to a second core.
+    const auto measure = [&](std::size_t r) {
       const ReadingColumn& column = block.columns[requests[r].column];
       const TimeColumn& times = block.times[column.time];
       const bool ordered = readings.times[column.time].ordered;
@@ -477,30 +576,50 @@ std::vector<SeriesFigures> measureColumns(const ExportReadings& readings,
                                         seconds);
         to = static_cast<std::size_t>(std::upper_bound(seconds, seconds + to, windowEnd) - seconds);
       }
-      SeriesAccumulator& accumulator = accumulators[r];
-      const auto feed = [&](auto valueOf) {
-        for (std::size_t i = from; i < to; ++i) {
-          const double value = valueOf(i);
-          if (std::isnan(value)) {
-            continue;
-          }
-          if (ordered) {
-            accumulator.add(seconds[i], value);
-          } else if (seconds[i] >= windowStart && seconds[i] <= windowEnd) {
-            gathered[r].readings.emplace_back(seconds[i], value);
-          }
-        }
-      };
-      if (column.inDoubles) {
-        feed([&](std::size_t i) { return column.doubles[i]; });
-      } else {
-        const double scale = decimalScale(column.decimals);
-        const std::int32_t* scaled = column.scaled.data();
-        feed([&](std::size_t i) {
-          return scaled[i] == ReadingColumn::kNone ? std::numeric_limits<double>::quiet_NaN()
-                                                   : scaled[i] / scale;
-        });
+      if (ordered) {
+        accumulators[r].addColumn(seconds, column, from, to);
+        return;
       }
+      for (std::size_t i = from; i < to; ++i) {
+        const double value = column.value(i);
+        if (!std::isnan(value) && seconds[i] >= windowStart && seconds[i] <= windowEnd) {
+          gathered[r].readings.emplace_back(seconds[i], value);
+        }
+      }
+    };
+    std::size_t readingsInBlock = 0;
+    for (const SeriesRequest& request : requests) {
+      readingsInBlock += block.columns[request.column].size();
+    }
+    constexpr std::size_t kWorthASecondCore = 200'000;
+    if (requests.size() < 2 || readingsInBlock < kWorthASecondCore ||
+        std::thread::hardware_concurrency() < 2) {
+      for (std::size_t r = 0; r < requests.size(); ++r) {
+        measure(r);
+      }
+      return;
+    }
+    std::exception_ptr failure;
+    std::thread second([&] {
+      try {
+        for (std::size_t r = 1; r < requests.size(); r += 2) {
+          measure(r);
+        }
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    });
+    try {
+      for (std::size_t r = 0; r < requests.size(); r += 2) {
+        measure(r);
+      }
+    } catch (...) {
+      second.join();
+      throw;
+    }
+    second.join();
+    if (failure) {
+      std::rethrow_exception(failure);
     }
   });
   std::vector<SeriesFigures> figures;

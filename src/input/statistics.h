@@ -174,6 +174,9 @@ class SeriesAccumulator {
   SeriesAccumulator(SeriesAccumulator&&) noexcept;
   SeriesAccumulator& operator=(SeriesAccumulator&&) noexcept;
   void add(Seconds time, double value);
+  // The readings from..to of a column (in time order), those with a value.
+  void addColumn(const Seconds* times, const ReadingColumn& column, std::size_t from,
+                 std::size_t to);
   SeriesFigures finish();
 
  private:

@@ -490,6 +490,14 @@ std::vector<StatisticsLine> MainForm::bandStatistics(double start, double end) c
   if (session.List.empty() || places.size() != data.series.size()) {
     return lines;
   }
+  if (session.readings && !session.readings->held) {
+    // Read again for every band, it would hold the window for seconds.
+    lines.push_back(
+        {"Выгрузка слишком велика для статистики под графиком: её сводка — в отчёте "
+         "(«Пуск»).",
+         std::nullopt});
+    return lines;
+  }
   // The measured series shown, summed up as the report sums them up.
   std::vector<SummarySeries> measured;
   for (std::size_t i = 0; i < data.series.size(); ++i) {
