@@ -80,7 +80,7 @@ for attempt in 1 2 3 4 5; do
   # Wait for the early save of the hidden staging workbook, then for the
   # final save's temporary file, and kill there.
   staged=0
-  for _ in $(seq 20000); do
+  while :; do  # until the process ends, however long it takes (the sanitizers' build)
     if [ "$staged" -eq 0 ]; then
       compgen -G "$work/.report.xlsx.part*.xlsx" > /dev/null && staged=1
     else
