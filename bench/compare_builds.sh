@@ -12,7 +12,7 @@ generate=$build/bench/vexa-generate-export
 for dir in "$base" "$build"; do
   [ -x "$dir/src/vexa-chart-report" ] || { echo "build $dir first (scripts/build.sh)"; exit 1; }
 done
-[ -x /usr/bin/time ] || { echo "GNU time is missing (scripts/setup.sh installs it)"; exit 1; }
+[ -x /usr/bin/time ] || { echo "GNU time is missing (scripts/setup-tests.sh installs it)"; exit 1; }
 source bench/timing.sh
 
 work=$(mktemp -d)

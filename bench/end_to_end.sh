@@ -10,7 +10,7 @@ runs=${RUNS:-11}
 program=$build/src/vexa-chart-report
 generate=$build/bench/vexa-generate-export
 [ -x "$program" ] && [ -x "$generate" ] || { echo "build $build first (scripts/build.sh)"; exit 1; }
-[ -x /usr/bin/time ] || { echo "GNU time is missing (scripts/setup.sh installs it)"; exit 1; }
+[ -x /usr/bin/time ] || { echo "GNU time is missing (scripts/setup-tests.sh installs it)"; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

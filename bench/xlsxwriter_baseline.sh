@@ -12,7 +12,7 @@ program=$build/src/vexa-chart-report
 generate=$build/bench/vexa-generate-export
 [ -x "$program" ] && [ -x "$generate" ] || { echo "build $build first (scripts/build.sh)"; exit 1; }
 /usr/bin/python3 -c 'import xlsxwriter' 2> /dev/null ||
-  { echo "XlsxWriter is missing (scripts/setup.sh installs python3-xlsxwriter)"; exit 1; }
+  { echo "XlsxWriter is missing (scripts/setup-tests.sh installs python3-xlsxwriter)"; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

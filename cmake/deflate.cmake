@@ -1,12 +1,12 @@
 # vexa_deflate: libdeflate, for the package's zip writer. Linux uses Debian's
 # libdeflate; the Windows build compiles the same version from Debian's
-# source package (scripts/setup.sh puts it in /usr/src/libdeflate), so that
+# source package (scripts/setup-tests.sh puts it in /usr/src/libdeflate), so that
 # both platforms deflate a workbook to the same bytes.
 if(WIN32)
   set(VEXA_LIBDEFLATE_SOURCE /usr/src/libdeflate CACHE PATH "libdeflate's source tree")
   if(NOT EXISTS ${VEXA_LIBDEFLATE_SOURCE}/libdeflate.h)
     message(FATAL_ERROR "libdeflate's sources are missing in ${VEXA_LIBDEFLATE_SOURCE}: "
-                        "scripts/setup.sh fetches them")
+                        "scripts/setup-tests.sh fetches them")
   endif()
   enable_language(C)
   file(GLOB VEXA_LIBDEFLATE_FILES ${VEXA_LIBDEFLATE_SOURCE}/lib/*.c

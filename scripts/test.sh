@@ -5,7 +5,7 @@
 # target for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup-tests.sh
 bash scripts/check-format.sh
 export QT_QPA_PLATFORM=offscreen
 for kind in release sanitize; do

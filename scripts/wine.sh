@@ -7,7 +7,7 @@
 #   scripts/wine.sh --prefix        prints the prefix (its drive C: is drive_c)
 set -euo pipefail
 wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || { echo "Wine is missing (scripts/setup.sh installs wine64)" >&2; exit 127; }
+[ -x "$wine" ] || { echo "Wine is missing (scripts/setup-tests.sh installs wine64)" >&2; exit 127; }
 export WINEPREFIX=${VEXA_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/vexa-chart/wine}
 export WINEDEBUG=${WINEDEBUG:--all}
 # No prompts to install Wine's Mono or Gecko.
