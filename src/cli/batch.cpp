@@ -1,5 +1,7 @@
 #include "cli/batch.h"
 
+#include "cli/usage.h"
+
 #include <algorithm>
 #include <atomic>
 #include <charconv>
@@ -27,39 +29,7 @@
 
 namespace vexa::cli {
 
-const char* const kUsage =
-    "vexa-chart-report [OPTIONS] FILE...\n"
-    "  --from \"YYYY-MM-DD HH:MM:SS\"  window start (default: what Open puts in the pickers)\n"
-    "  --to   \"YYYY-MM-DD HH:MM:SS\"  window end   (default: likewise)\n"
-    "  --series LIST   comma-separated subset of temperature,humidity,battery,light\n"
-    "                  (default: temperature,humidity, the window's designed ticks)\n"
-    "  --log           logarithmic value axis: the light axis of the climate-and-light\n"
-    "                  layout, or the value axis of a paired-column file whose name\n"
-    "                  contains \"light\"\n"
-    "  --decimals N    decimal places, 0 to 8 (default 6)\n"
-    "  --output PATH   write the workbook to PATH (\".xlsx\" appended when missing)\n"
-    "                  instead of next to the export under the time-stamped name;\n"
-    "                  only with a single FILE\n"
-    "  --open          open the finished workbook in the default application\n"
-    "  --limit SERIES=LOW:HIGH\n"
-    "                  a low and a high limit of a series (temperature, humidity,\n"
-    "                  battery, light, or a paired column's heading); either may be\n"
-    "                  left empty, decimal point or comma; repeat for more series.\n"
-    "                  The summary on the workbook's third sheet counts the\n"
-    "                  excursions beyond them, and the chart draws them\n"
-    "  --alarm SERIES=SIDE:MINUTES[:cumulative]\n"
-    "                  the alarm rule of a limit (SIDE low or high): an excursion\n"
-    "                  longer than MINUTES is an alarm, or with :cumulative all the\n"
-    "                  time beyond the limit longer than MINUTES; without it every\n"
-    "                  excursion is one\n"
-    "  --gap MINUTES   gap threshold: a reading stands for no longer than this\n"
-    "                  (default: three times the export's usual interval, at least\n"
-    "                  a minute); the time no reading stands for has no data\n"
-    "  --summary-only  print the summary of each export (tab-separated: series,\n"
-    "                  figure, value) and write no workbook\n"
-    "  -j, --jobs N    use N cores: N files at a time, or one file on N cores\n"
-    "                  (default: the number of cores)\n"
-    "  -h, --help      usage;  --version  version\n";
+const char* const kUsage = kUsageText;
 
 sheet::UtcClock sourceDateEpoch() {
   const char* text = std::getenv("SOURCE_DATE_EPOCH");
@@ -149,8 +119,7 @@ namespace {
 std::string checkedStamp(const std::string& option, const std::string& value) {
   double ignored = 0;
   if (!tryParseDateTime(value, ignored)) {
-    throw UsageError(option + ": '" + value + "' is not a date and time of the form " +
-                     "\"YYYY-MM-DD HH:MM:SS\"");
+    throw UsageError(option + ": «" + value + "» — не дата и время вида «ГГГГ-ММ-ДД ЧЧ:ММ:СС»");
   }
   return value;
 }
@@ -171,8 +140,8 @@ void readSeries(const std::string& list, Options& options) {
     } else if (name == "light") {
       options.light = true;
     } else {
-      throw UsageError("--series: unknown series '" + name +
-                       "' (choose from temperature, humidity, battery, light)");
+      throw UsageError("--series: неизвестный ряд «" + name +
+                       "» (есть temperature, humidity, battery, light)");
     }
     if (comma == std::string::npos) {
       break;
@@ -322,6 +291,10 @@ bool checkLimits(const Options& options, const Session& session, const ReportCon
                (names.empty() ? std::string(".") : " (её ряды: " + names + ")."));
       return false;
     }
+    if (found->kind != SummarySeries::Kind::Measurement) {
+      host.say("Пределы ряда «" + key + "» не задаются: в нём состояния, а не измерения.");
+      return false;
+    }
     if (found->box != 0 && !boxTicked(controls, found->box)) {
       host.say("Предел ряда «" + key + "» не учтён: этот ряд не выбран в --series.");
     }
@@ -400,7 +373,11 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     const std::string saved = workbook.commit();
     out << saved << '\n';
     if (options.open && environment.opener) {
-      environment.opener(saved);
+      try {
+        environment.opener(saved);
+      } catch (const xl::WorkbookNotShown& notShown) {
+        host.say(notShown.what());  // saved all the same
+      }
     }
     return true;
   } catch (const std::exception& error) {
@@ -436,13 +413,13 @@ Options parseArguments(const std::vector<std::string>& arguments) {
         return *inlineValue;
       }
       if (i + 1 >= arguments.size()) {
-        throw UsageError(argument + " needs a value");
+        throw UsageError(argument + ": нужно значение");
       }
       return arguments[++i];
     };
     const auto flag = [&] {
       if (inlineValue) {
-        throw UsageError(argument + " takes no value");
+        throw UsageError(argument + " не принимает значения");
       }
     };
     if (argument == "-h" || argument == "--help") {
@@ -463,19 +440,22 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     } else if (argument == "--decimals") {
       const std::string places = value();
       if (places.size() != 1 || places[0] < '0' || places[0] > '8') {
-        throw UsageError("--decimals: '" + places + "' is not a whole number from 0 to 8");
+        throw UsageError("--decimals: «" + places + "» — не целое число от 0 до 8");
       }
       options.decimals = places[0] - '0';
     } else if (argument == "--output") {
       options.output = value();
       if (options.output->empty()) {
-        throw UsageError("--output needs a path");
+        throw UsageError("--output: нужен путь к книге");
       }
     } else if (argument == "--open") {
       flag();
       options.open = true;
     } else if (argument == "--limit") {
       const auto [series, limits] = parseLimit(value());
+      if (options.limits.count(series) != 0) {
+        throw UsageError("--limit: пределы ряда «" + series + "» заданы дважды");
+      }
       Limits& kept = options.limits[series];
       kept.low = limits.low;
       kept.high = limits.high;
@@ -497,11 +477,11 @@ Options parseArguments(const std::vector<std::string>& arguments) {
           argument.size() > 2 && argument[1] == 'j' ? argument.substr(2) : value();
       if (jobs.empty() || jobs.size() > 4 ||
           jobs.find_first_not_of("0123456789") != std::string::npos || std::stoi(jobs) < 1) {
-        throw UsageError("--jobs: '" + jobs + "' is not a whole number from 1 to 9999");
+        throw UsageError("--jobs: «" + jobs + "» — не целое число от 1 до 9999");
       }
       options.jobs = std::stoi(jobs);
     } else {
-      throw UsageError("unknown option " + argument);
+      throw UsageError("неизвестный параметр " + argument);
     }
   }
   // Each alarm rule goes with its limit.
@@ -515,20 +495,19 @@ Options parseArguments(const std::vector<std::string>& arguments) {
   }
   if (!options.help && !options.version) {
     if (options.files.empty()) {
-      throw UsageError("no export file given");
+      throw UsageError("не указан ни один файл выгрузки");
     }
     if (options.output && options.files.size() > 1) {
-      throw UsageError("--output works with a single FILE only");
+      throw UsageError("--output — только для одного файла");
     }
     if (options.summaryOnly && (options.output || options.open)) {
-      throw UsageError("--summary-only writes no workbook: --output and --open do not go with it");
+      throw UsageError("--summary-only книгу не сохраняет: --output и --open с ним не сочетаются");
     }
     if (options.output &&
         (platform::kPathDelimiters.find(options.output->empty() ? '/' : options.output->back()) !=
              std::string_view::npos ||
          platform::isFolder(*options.output))) {
-      throw UsageError("--output: '" + *options.output +
-                       "' is a folder; give the workbook's file name");
+      throw UsageError("--output: «" + *options.output + "» — папка; укажите имя файла книги");
     }
   }
   return options;
@@ -612,11 +591,11 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     options = parseArguments(arguments);
   } catch (const UsageError& error) {
     err << "vexa-chart-report: " << error.what() << "\n"
-        << "Try 'vexa-chart-report --help'.\n";
+        << "Подробнее: vexa-chart-report --help\n";
     return 2;
   }
   if (options.help) {
-    out << "Usage: " << kUsage;
+    out << kUsage;
     return 0;
   }
   if (options.version) {

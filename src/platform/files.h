@@ -145,9 +145,14 @@ void removeFile(const fs::path& path);
 // from the wide command line, whatever the code page).
 std::vector<std::string> programArguments(int argc, char* argv[]);
 
-// Standard output and standard error carry UTF-8: a Windows console shows
-// the Russian messages and Cyrillic paths.
+// Standard output and standard error carry UTF-8 when they go to a file or
+// a pipe; a Windows console is written in UTF-16 (WriteConsoleW), which
+// shows the Russian messages and Cyrillic paths whatever its code page.
 void useUtf8Console();
+
+// The length of the longest start of `bytes` that ends on a whole UTF-8
+// sequence: what can be written now, the rest waiting for its next bytes.
+std::size_t completeUtf8Length(std::string_view bytes);
 
 // This process's id, and whether the process with that id has ended (files
 // it left behind may then go).
@@ -159,7 +164,11 @@ bool processHasEnded(std::uint32_t process);
 std::string userName();
 
 // Opens `path` (a file, UTF-8) in the desktop's default application without
-// waiting for it: empty, or why it could not be started.
+// waiting for it: empty, or why it could not be started. A file of a type
+// no application on the computer opens is not handed to the opener (on
+// Linux it would fall back to a web browser, or say so on standard error
+// only): the reason is noApplicationFor(path).
 std::string openWithDesktop(std::string_view path);
+std::string noApplicationFor(std::string_view path);  // "…приложение для файлов .xlsx"
 
 }  // namespace vexa::platform

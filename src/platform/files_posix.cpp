@@ -4,9 +4,11 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -205,7 +207,68 @@ std::string userName() {
   return {};
 }
 
+namespace {
+
+// The desktop's type of the files the programs write, by their extension.
+const char* mimeTypeOf(std::string_view path) {
+  const auto endsWith = [&](std::string_view tail) {
+    return path.size() >= tail.size() &&
+           std::equal(
+               tail.begin(), tail.end(), path.end() - static_cast<std::ptrdiff_t>(tail.size()),
+               [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+  };
+  if (endsWith(".xlsx")) {
+    return "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+  }
+  if (endsWith(".pdf")) {
+    return "application/pdf";
+  }
+  return nullptr;
+}
+
+// Whether the desktop has a default application for `mimeType`, as
+// xdg-mime answers; true when xdg-mime cannot say (the opener decides then).
+bool desktopOpens(const char* mimeType) {
+  int out[2];
+  if (::pipe2(out, O_CLOEXEC) != 0) {
+    return true;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::string program = "xdg-mime";
+  std::string query = "query";
+  std::string which = "default";
+  std::string type = mimeType;
+  char* argv[] = {program.data(), query.data(), which.data(), type.data(), nullptr};
+  pid_t child = 0;
+  const int error = posix_spawnp(&child, "xdg-mime", &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  std::string answer;
+  if (error == 0) {
+    char buffer[512];
+    ssize_t got = 0;
+    while ((got = ::read(out[0], buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR)) {
+      answer.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    }
+  }
+  ::close(out[0]);
+  int status = 0;
+  if (error != 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+      WEXITSTATUS(status) != 0) {
+    return true;
+  }
+  return answer.find_first_not_of(" \t\r\n") != std::string::npos;
+}
+
+}  // namespace
+
 std::string openWithDesktop(std::string_view path) {
+  if (const char* type = mimeTypeOf(path); type != nullptr && !desktopOpens(type)) {
+    return noApplicationFor(path);
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);

@@ -9,6 +9,9 @@
 // clang-format on
 
 #include <cerrno>
+#include <cstring>
+#include <iostream>
+#include <streambuf>
 #include <string>
 
 #include "platform/files.h"
@@ -288,8 +291,60 @@ std::vector<std::string> programArguments(int, char*[]) {
   return arguments;
 }
 
+namespace {
+
+// A stream's bytes to a console, as UTF-16: whole UTF-8 sequences are
+// written, a sequence cut by the buffer waits for its end.
+class ConsoleBuffer final : public std::streambuf {
+ public:
+  explicit ConsoleBuffer(HANDLE console) : console_(console) { setp(buffer_, buffer_ + kSize); }
+
+ protected:
+  int_type overflow(int_type c) override {
+    write();
+    if (c != traits_type::eof()) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  int sync() override {
+    write();
+    return 0;
+  }
+
+ private:
+  void write() {
+    const auto size = static_cast<std::size_t>(pptr() - pbase());
+    const std::size_t whole = completeUtf8Length(std::string_view(pbase(), size));
+    const std::wstring text = wideOf(std::string_view(pbase(), whole));
+    DWORD written = 0;
+    ::WriteConsoleW(console_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    std::memmove(buffer_, pbase() + whole, size - whole);
+    setp(buffer_, buffer_ + kSize);
+    pbump(static_cast<int>(size - whole));
+  }
+  static constexpr std::size_t kSize = 4096;
+  HANDLE console_;
+  char buffer_[kSize];
+};
+
+}  // namespace
+
 void useUtf8Console() {
   ::SetConsoleOutputCP(CP_UTF8);
+  const struct {
+    DWORD handle;
+    std::ostream& stream;
+  } streams[] = {{STD_OUTPUT_HANDLE, std::cout}, {STD_ERROR_HANDLE, std::cerr}};
+  for (std::size_t i = 0; i < 2; ++i) {
+    HANDLE handle = ::GetStdHandle(streams[i].handle);
+    DWORD mode = 0;
+    if (handle != INVALID_HANDLE_VALUE && handle != nullptr && ::GetConsoleMode(handle, &mode)) {
+      // Never destroyed: the streams are flushed into it at the program's very end.
+      streams[i].stream.rdbuf(new ConsoleBuffer(handle));
+    }
+  }
 }
 
 std::uint32_t currentProcess() {
@@ -327,7 +382,7 @@ std::string openWithDesktop(std::string_view path) {
     return {};
   }
   if (result == SE_ERR_NOASSOC || result == SE_ERR_ASSOCINCOMPLETE) {
-    return "на компьютере не найдено приложение для файлов .xlsx";
+    return noApplicationFor(path);
   }
   return "Windows не открывает файл (код " + std::to_string(result) + ")";
 }

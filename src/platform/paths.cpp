@@ -3,6 +3,7 @@
 // the difference.
 #include "platform/files.h"
 
+#include <cctype>
 #include <cerrno>
 #include <system_error>
 
@@ -48,6 +49,36 @@ int followLinks(const fs::path& path, fs::path& file) {
     }
     file = target.is_absolute() ? target : file.parent_path() / target;
   }
+}
+
+std::size_t completeUtf8Length(std::string_view bytes) {
+  // Back over the continuation bytes at the end to the sequence's lead.
+  std::size_t lead = bytes.size();
+  int back = 0;
+  while (lead > 0 && back < 4 && (static_cast<unsigned char>(bytes[lead - 1]) & 0xC0) == 0x80) {
+    --lead;
+    ++back;
+  }
+  if (lead == 0) {
+    return back == 0 ? 0 : bytes.size();  // continuations alone: nothing to wait for
+  }
+  const auto first = static_cast<unsigned char>(bytes[lead - 1]);
+  const int length = first < 0x80    ? 1
+                     : first >= 0xF0 ? 4
+                     : first >= 0xE0 ? 3
+                     : first >= 0xC0 ? 2
+                                     : 1;
+  return length > back + 1 ? lead - 1 : bytes.size();
+}
+
+std::string noApplicationFor(std::string_view path) {
+  const std::string_view name = fileNameOf(path);
+  const auto dot = name.rfind('.');
+  std::string extension(dot == std::string_view::npos ? std::string_view() : name.substr(dot));
+  for (char& c : extension) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return "на компьютере не найдено приложение для файлов " + extension;
 }
 
 }  // namespace vexa::platform

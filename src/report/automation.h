@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -83,6 +84,14 @@ using TickLabelsPtr = std::shared_ptr<TickLabels>;
 using WorkbookPtr = std::shared_ptr<Workbook>;
 using WorkbooksPtr = std::shared_ptr<Workbooks>;
 using WorksheetPtr = std::shared_ptr<Worksheet>;
+
+// Raised by Application::setVisible(true) when the workbook is saved but
+// nothing on the computer shows it: the report is done, and the text says
+// where the workbook is and why it did not open.
+class WorkbookNotShown : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class Application {
  public:

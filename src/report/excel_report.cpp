@@ -90,7 +90,11 @@ void ExcelReport::Excel(int count, const TextTable& Arr, double OsMin1, double O
   c.WB->Save();
   c.XL->setDisplayAlerts(true);
   if (controls.CheckBox1) {
-    c.XL->setVisible(true);
+    try {
+      c.XL->setVisible(true);
+    } catch (const xl::WorkbookNotShown& notShown) {
+      host_.showInformation(notShown.what());  // saved all the same: the window is ready
+    }
   } else {
     c.WB->Close();
     c.XL->Quit();

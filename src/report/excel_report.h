@@ -47,6 +47,8 @@ class ReportHost {
   virtual ReportControls controls() = 0;
   // A modal message box ("Файл сохранен.").
   virtual void showMessage(const std::string& text) = 0;
+  // An information box: the report is done, with something to know about it.
+  virtual void showInformation(const std::string& text) { showMessage(text); }
 };
 
 // The three automation components of one report: application, workbook and

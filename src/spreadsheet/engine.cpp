@@ -253,8 +253,8 @@ std::string savedPathOf(const xl::Workbook& workbook) {
 void openWithDesktop(const std::string& path) {
   const std::string failure = platform::openWithDesktop(path);
   if (!failure.empty()) {
-    throw std::runtime_error("Книга сохранена в файл \"" + path +
-                             "\", но открыть её не удалось: " + failure + ".");
+    throw xl::WorkbookNotShown("Книга сохранена в файл \"" + path +
+                               "\", но открыть её не удалось: " + failure + ".");
   }
 }
 

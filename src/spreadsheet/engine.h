@@ -56,7 +56,8 @@ const WorkbookModel* modelOf(const xl::Workbook& workbook);
 std::string savedPathOf(const xl::Workbook& workbook);
 
 // Opens a file in the desktop's default application (xdg-open), without
-// waiting for it. Raises when the opener cannot be started.
+// waiting for it. Raises xl::WorkbookNotShown when no application takes it
+// or the opener cannot be started.
 void openWithDesktop(const std::string& path);
 
 }  // namespace vexa::sheet

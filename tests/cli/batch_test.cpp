@@ -31,7 +31,13 @@ class BatchTest : public ::testing::Test {
     out.str("");
     err.str("");
     Environment environment;
-    environment.opener = [this](const std::string& path) { opened.push_back(path); };
+    environment.opener = [this](const std::string& path) {
+      if (noApplication) {
+        throw xl::WorkbookNotShown("Книга сохранена в файл \"" + path +
+                                   "\", но открыть её не удалось.");
+      }
+      opened.push_back(path);
+    };
     environment.clock = [] { return decodeDateTime(parseDateTime("2021-01-07 15:30:45")); };
     environment.writer = std::move(writer);
     return runCommandLine(arguments, out, err, environment);
@@ -57,6 +63,7 @@ class BatchTest : public ::testing::Test {
   }
 
   testing::TempDir dir;
+  bool noApplication = false;
   std::ostringstream out;
   std::ostringstream err;
   std::vector<std::string> opened;
@@ -147,6 +154,13 @@ TEST_F(BatchTest, OpenHandsTheWorkbookToTheDesktop) {
   const std::string climate = file("tag.csv", kClimate);
   EXPECT_EQ(run({"--open", climate}), 0);
   EXPECT_EQ(opened, lines(out));
+  // Nothing opens .xlsx files: the workbook is saved all the same, and said so.
+  noApplication = true;
+  EXPECT_EQ(run({"--open", climate}), 0);
+  ASSERT_EQ(lines(out).size(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(lines(out)[0]));
+  EXPECT_EQ(lines(err), std::vector<std::string>{climate + ": Книга сохранена в файл \"" +
+                                                 lines(out)[0] + "\", но открыть её не удалось."});
 }
 
 TEST_F(BatchTest, LogarithmicAxisForLightFilesOnly) {
@@ -166,23 +180,27 @@ TEST_F(BatchTest, UsageErrors) {
     const char* message;
   };
   const Case cases[] = {
-      {{}, "no export file given"},
+      {{}, "не указан ни один файл выгрузки"},
       {{"--from", "02.01.2021 10:00:00", climate},
-       "--from: '02.01.2021 10:00:00' is not a date and time of the form \"YYYY-MM-DD HH:MM:SS\""},
-      {{"--to", "2021-01-02", climate}, "--to: '2021-01-02' is not a date and time"},
-      {{"--series", "temperature,pressure", climate}, "--series: unknown series 'pressure'"},
-      {{"--decimals", "9", climate}, "--decimals: '9' is not a whole number from 0 to 8"},
-      {{"--output", "x", climate, climate}, "--output works with a single FILE only"},
-      {{"--from"}, "--from needs a value"},
-      {{"--colour", climate}, "unknown option --colour"},
-      {{"--open=yes", climate}, "--open takes no value"},
-      {{"-j", "0", climate}, "--jobs: '0' is not a whole number from 1 to 9999"},
-      {{"--jobs=x", climate}, "--jobs: 'x' is not a whole number"},
+       "--from: «02.01.2021 10:00:00» — не дата и время вида «ГГГГ-ММ-ДД ЧЧ:ММ:СС»"},
+      {{"--to", "2021-01-02", climate}, "--to: «2021-01-02» — не дата и время"},
+      {{"--series", "temperature,pressure", climate}, "--series: неизвестный ряд «pressure»"},
+      {{"--decimals", "9", climate}, "--decimals: «9» — не целое число от 0 до 8"},
+      {{"--output", "x", climate, climate}, "--output — только для одного файла"},
+      {{"--from"}, "--from: нужно значение"},
+      {{"--colour", climate}, "неизвестный параметр --colour"},
+      {{"--open=yes", climate}, "--open не принимает значения"},
+      {{"-j", "0", climate}, "--jobs: «0» — не целое число от 1 до 9999"},
+      {{"--jobs=x", climate}, "--jobs: «x» — не целое число"},
+      {{"--limit", "temperature=abc:", climate},
+       "--limit: предел «abc» ряда «temperature» — не число"},
+      {{"--limit", "temperature=1:2", "--limit", "temperature=3:", climate},
+       "--limit: пределы ряда «temperature» заданы дважды"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(run(c.arguments), 2) << c.message;
     EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
-    EXPECT_NE(err.str().find("Try 'vexa-chart-report --help'."), std::string::npos);
+    EXPECT_NE(err.str().find("Подробнее: vexa-chart-report --help"), std::string::npos);
     EXPECT_EQ(out.str(), "");
   }
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "tag-070121_153045.xlsx"));
@@ -280,7 +298,7 @@ TEST_F(BatchTest, AFolderIsNoOutputName) {
   for (const std::string& output :
        {folder + "/", folder + platform::kPathDelimiters.front(), folder}) {
     EXPECT_EQ(run({"--output", output, climate}), 2);
-    EXPECT_NE(err.str().find("is a folder; give the workbook's file name"), std::string::npos);
+    EXPECT_NE(err.str().find("— папка; укажите имя файла книги"), std::string::npos);
   }
   EXPECT_FALSE(std::filesystem::exists(dir.path() / ".xlsx"));
 }
@@ -467,6 +485,12 @@ TEST_F(BatchTest, SummaryOnlyAndLimitsOfSeriesTheExportHasNot) {
             climate + ": Предел ряда «battery» не учтён: этот ряд не выбран в --series.\n");
   EXPECT_EQ(run({"--summary-only", "--output", dir.file("x.xlsx"), climate}), 2);
 
+  // Door states have no limits.
+  const std::string doors = file("doors.csv", "Date,Time, Door\n2021-03-01,10:00:00,Opened\n");
+  EXPECT_EQ(run({"--limit", "Door=1:2", doors}), 1);
+  EXPECT_EQ(err.str(),
+            doors + ": Пределы ряда «Door» не задаются: в нём состояния, а не измерения.\n");
+
   // A motion log has no time window to choose.
   const std::string events = file("events.csv", kEvents);
   EXPECT_EQ(run({"--from", "2021-01-01 00:00:00", events}), 1);
@@ -477,7 +501,7 @@ TEST_F(BatchTest, SummaryOnlyAndLimitsOfSeriesTheExportHasNot) {
 
 TEST_F(BatchTest, HelpAndVersion) {
   EXPECT_EQ(run({"--help"}), 0);
-  EXPECT_EQ(out.str(), std::string("Usage: ") + kUsage);
+  EXPECT_EQ(out.str(), kUsage);
   EXPECT_EQ(run({"-h"}), 0);
   EXPECT_EQ(run({"--version"}), 0);
   EXPECT_EQ(out.str(), std::string("vexa-chart-report ") + VEXA_VERSION + "\n");

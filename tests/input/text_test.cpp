@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/files.h"
+
 namespace vexa {
 namespace {
 
@@ -58,6 +60,26 @@ TEST(ShortenForMessage, CutsLongTextsOnCodePointBoundaries) {
 
 TEST(ShortenForMessage, ControlCharactersBecomeVisible) {
   EXPECT_EQ(shortenForMessage(std::string("a\0b\tc", 5)), "a\u2400b\u2409c");
+}
+
+// What a console is written now: whole UTF-8 sequences, a cut one waits.
+TEST(ConsoleText, WholeSequencesOnly) {
+  const struct {
+    std::string bytes;
+    std::size_t whole;
+  } cases[] = {
+      {"", 0},
+      {"abc", 3},
+      {"Файл", 8},
+      {"Фай\xD0", 6},        // the lead of «л» alone
+      {"\xE2\x80", 0},       // two of a dash's three bytes
+      {"a\xE2\x80\x94", 4},  // the whole dash
+      {"a\xF0\x9F\x98", 1},  // three of four
+      {"\x80\x80", 2},       // stray continuations: nothing to wait for
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::completeUtf8Length(c.bytes), c.whole) << c.bytes;
+  }
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 #include <unistd.h>
 #endif
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "support/error_text.h"
 #include "support/temp_files.h"
@@ -227,6 +229,32 @@ TEST_F(EngineTest, VisibleOpensTheSavedWorkbookInTheDesktop) {
   // The desktop now holds it; the running application takes the next workbook.
   EXPECT_EQ(engine.attach()->Workbooks()->Add() != nullptr, true);
 }
+
+#ifndef _WIN32
+// A desktop where no application opens workbooks: the desktop's opener is
+// not started, and the saved workbook is said to be saved.
+TEST(DesktopOpener, NoApplicationForWorkbooks) {
+  testing::TempDir empty;
+  const std::string nowhere = empty.path().string();
+  std::vector<std::pair<const char*, std::optional<std::string>>> was;
+  for (const char* variable : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME",
+                               "XDG_CONFIG_DIRS", "XDG_CURRENT_DESKTOP"}) {
+    const char* value = std::getenv(variable);
+    was.emplace_back(variable, value ? std::optional<std::string>(value) : std::nullopt);
+    ::setenv(variable, nowhere.c_str(), 1);
+  }
+  ::unsetenv("XDG_CURRENT_DESKTOP");
+  const std::string workbook = empty.write("report.xlsx", "");
+  EXPECT_THROW(openWithDesktop(workbook), xl::WorkbookNotShown);
+  EXPECT_EQ(errorOf([&] { openWithDesktop(workbook); }),
+            "Книга сохранена в файл \"" + workbook +
+                "\", но открыть её не удалось: на компьютере не найдено приложение для файлов "
+                ".xlsx.");
+  for (const auto& [variable, value] : was) {
+    value ? ::setenv(variable, value->c_str(), 1) : ::unsetenv(variable);
+  }
+}
+#endif
 
 TEST_F(EngineTest, CloseAndQuitEndTheirObjects) {
   book->SaveAs((dir.path() / "a").string(), xl::xlWorkbookNormal, xl::xlNoChange);
