@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 namespace vexa {
@@ -24,10 +25,16 @@ class UserDialogs {
   virtual void messageBox(const QString& text, const QString& caption) = 0;
   // The error box: an exception's own text.
   virtual void errorBox(QWidget* parent, const QString& text) = 0;
+  // An information box with the program's title as caption.
+  virtual void informationBox(QWidget* parent, const QString& text) = 0;
   // Opens a web or mail address, or a file, with the desktop's default
   // application; false when nothing could take it.
   virtual bool openUrl(const QString& url) = 0;
 };
+
+// Makes a message box wide enough for its text's longest line (up to three
+// quarters of the screen): Qt would otherwise break lines at about 500 pixels.
+void fitToText(QMessageBox& box);
 
 // Qt's standard dialogs and QDesktopServices.
 class QtUserDialogs final : public UserDialogs {
@@ -37,6 +44,7 @@ class QtUserDialogs final : public UserDialogs {
   void showMessage(QWidget* parent, const QString& text) override;
   void messageBox(const QString& text, const QString& caption) override;
   void errorBox(QWidget* parent, const QString& text) override;
+  void informationBox(QWidget* parent, const QString& text) override;
   bool openUrl(const QString& url) override;
 };
 

@@ -2,7 +2,6 @@
 // window and runs the message loop until the main window is closed. An
 // export named on the command line ("vexa-chart FILE") is opened at once.
 #include <QApplication>
-#include <QFile>
 #include <QSettings>
 #include <QTimer>
 
@@ -13,20 +12,16 @@
 #include "spreadsheet/engine.h"
 
 int main(int argc, char* argv[]) {
+  vexa::RussianSystemLocale locale;
   QApplication application(argc, argv);
+  locale.settle();
   vexa::setUpApplication(application);
   QSettings settings;
 
   vexa::QtUserDialogs dialogs;
   // The spreadsheet application: "visible" opens the saved workbook on the desktop.
   vexa::sheet::Engine spreadsheet(
-      vexa::sheet::EngineOptions{.opener = [&dialogs](const std::string& path) {
-        if (!dialogs.openUrl(QFile::decodeName(QByteArray::fromStdString(path)))) {
-          throw std::runtime_error("Книга сохранена в файл \"" + path +
-                                   "\", но открыть её не удалось: на компьютере не найдено "
-                                   "приложение для файлов .xlsx.");
-        }
-      }});
+      vexa::sheet::EngineOptions{.opener = vexa::sheet::openWithDesktop});
   vexa::TForm1 Form1(dialogs);
   Form1.useSettings(settings);
   Form1.useSpreadsheet(spreadsheet);

@@ -51,6 +51,9 @@ class TForm1::Dialogs final : public form::FormDialogs {
     dialogs_.messageBox(toQString(text), toQString(caption));
   }
   void errorBox(const std::string& text) override { dialogs_.errorBox(owner_, toQString(text)); }
+  void informationBox(const std::string& text) override {
+    dialogs_.informationBox(owner_, toQString(text));
+  }
   bool openUrl(const std::string& url) override { return dialogs_.openUrl(toQString(url)); }
 
  private:
@@ -386,8 +389,9 @@ void TForm1::applyWindowSize(const form::FormState& state) {
   const int wanted = designed + std::max(state.previewHeight, layout::kPreviewMinimumHeight);
   setMinimumSize(layout::kClientWidth, designed + layout::kPreviewMinimumHeight);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  if (height() != wanted || width() < layout::kClientWidth) {
-    resize(std::max(width(), layout::kClientWidth), wanted);
+  const int wantedWidth = std::max(state.previewWidth, layout::kClientWidth);
+  if (height() != wanted || width() != wantedWidth) {
+    resize(wantedWidth, wanted);
   }
   const int top = state.previewTop();
   Preview->setGeometry(layout::kPreviewMargin, top, width() - 2 * layout::kPreviewMargin,
@@ -405,7 +409,7 @@ void TForm1::resizeEvent(QResizeEvent* event) {
   const int top = state.previewTop();
   Preview->setGeometry(layout::kPreviewMargin, top, width() - 2 * layout::kPreviewMargin,
                        height() - top - layout::kPreviewMargin);
-  presenter_->setPreviewHeight(height() - designed);
+  presenter_->setPreviewSize(width(), height() - designed);
 }
 
 void TForm1::previewChanged() {

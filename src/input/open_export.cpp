@@ -93,6 +93,12 @@ ExportLayout openLoadedExport(LoadedLines loaded, const std::string& fileName, S
     throw StopWithMessage(kUnknownFormatMessage);
   }
 
+  // A climate-family file of its header line alone has nothing to scan: it is
+  // refused before the window takes the layout's shape.
+  if (isClimateFamily(session.count) && session.List.size() < 2) {
+    throw FileReadError(fileName, "в файле нет строк данных, только строка заголовка");
+  }
+
   ExportLayout layout;
   const std::string stem = stemOf(fileName);
   switch (session.count) {

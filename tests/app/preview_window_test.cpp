@@ -8,7 +8,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -19,10 +22,12 @@
 #include <QUrl>
 
 #include "app/application.h"
+#include "app/dialogs.h"
 #include "app/main_window_fixture.h"
 #include "app/preview_chart.h"
 #include "input/datetime.h"
 #include "input/formats.h"
+#include "input/messages.h"
 
 namespace vexa {
 namespace {
@@ -173,6 +178,12 @@ TEST_F(PreviewWindowTest, HiddenThePreviewLeavesTheDesignedWindow) {
   EXPECT_TRUE(form.Preview->isVisible());
   EXPECT_EQ(form.size(), shown);
   EXPECT_EQ(form.Height(), 195);  // the designed height, the preview below it
+
+  // The window widened for the preview stays as wide through the next Open.
+  form.resize(820, shown.height() + 40);
+  form.openFile(QString::fromStdString(exampleClimate()));
+  EXPECT_EQ(form.size(), QSize(820, shown.height() + 40));
+  EXPECT_EQ(settings.value("preview/width").toInt(), 820);
 }
 
 // The motion layout's designed window has no room for the switch: the
@@ -253,6 +264,24 @@ TEST(Application, QtsOwnTextsAreRussian) {
   EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), "Отмена");
   EXPECT_EQ(QLocale().monthName(1, QLocale::LongFormat).toLower().left(4), "янва");
   EXPECT_EQ(QApplication::applicationName(), "Vexa_Сhart");
+  // The file dialog's columns: a folder's type, and sizes and dates in the
+  // system's locale, which the tests' start-up reads as the program's does.
+  EXPECT_EQ(QFileIconProvider().type(QFileInfo(QDir::tempPath())), "Папка");
+  EXPECT_EQ(QLocale::system().language(), QLocale::Russian);
+
+  // Message boxes are as wide as their text: the thinning warning keeps its
+  // factor on its line, a text of two lines keeps two.
+  for (const auto& [text, lines] :
+       {std::pair{QString::fromUtf8(kThinningMessage.data(), kThinningMessage.size()) + "2", 1},
+        std::pair{QString("Книга сохранена.\nОткрыть её не удалось."), 2}}) {
+    QMessageBox message(QMessageBox::Information, "Vexa_Сhart", text, QMessageBox::Ok);
+    fitToText(message);
+    message.show();
+    QApplication::processEvents();
+    const auto* label = message.findChild<QLabel*>("qt_msgbox_label");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->height() / label->fontMetrics().lineSpacing(), lines) << text.toStdString();
+  }
 }
 
 }  // namespace

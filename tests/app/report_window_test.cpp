@@ -17,12 +17,19 @@ using testing::ShownMessage;
 class ReportWindowTest : public MainWindowTest {
  protected:
   ReportWindowTest()
-      : engine(sheet::EngineOptions{
-            .opener = [this](const std::string& path) { opened.push_back(path); }}) {
+      : engine(sheet::EngineOptions{.opener = [this](const std::string& path) {
+          if (noApplication) {
+            throw xl::WorkbookNotShown("Книга сохранена в файл \"" + path +
+                                       "\", но открыть её не удалось: на компьютере не найдено "
+                                       "приложение для файлов .xlsx.");
+          }
+          opened.push_back(path);
+        }}) {
     form.useSpreadsheet(engine,
                         [] { return decodeDateTime(parseDateTime("2021-01-07 15:30:45")); });
   }
   std::vector<std::string> opened;
+  bool noApplication = false;
   sheet::Engine engine;
 };
 
@@ -36,6 +43,24 @@ TEST_F(ReportWindowTest, StartSavesTheWorkbookNextToTheExportAndOpensIt) {
   EXPECT_EQ(parts.count("xl/workbook.xml"), 1u);
   EXPECT_TRUE(form.Button2->isEnabled());
   EXPECT_EQ(form.automationComponents().size(), 1u);
+}
+
+// No application opens .xlsx files: the workbook is saved, an information
+// box says where, and the window is ready for the next Start.
+TEST_F(ReportWindowTest, ASavedWorkbookNothingOpensIsASuccess) {
+  noApplication = true;
+  open("tag.csv", kClimateText);
+  form.Button2->click();
+  const std::string workbook = (dir.path() / "tag-070121_153045.xlsx").string();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].kind, ShownMessage::Information);
+  EXPECT_EQ(lastMessage().toStdString(),
+            "Книга сохранена в файл \"" + workbook +
+                "\", но открыть её не удалось: на компьютере не найдено приложение для файлов "
+                ".xlsx.");
+  EXPECT_TRUE(std::filesystem::exists(workbook));
+  EXPECT_TRUE(form.Button2->isEnabled());
+  EXPECT_FALSE(form.ProgressBar2->isVisible());
 }
 
 TEST_F(ReportWindowTest, WithoutOpeningItSaysSaved) {

@@ -15,7 +15,7 @@
 namespace vexa::testing {
 
 struct FormMessage {
-  enum Kind { Plain, Captioned, Error };
+  enum Kind { Plain, Captioned, Error, Information };
   Kind kind;
   std::string text;
   std::string caption;
@@ -46,6 +46,9 @@ class ScriptedFormDialogs final : public form::FormDialogs {
   }
   void errorBox(const std::string& text) override {
     messages.push_back({FormMessage::Error, text, {}});
+  }
+  void informationBox(const std::string& text) override {
+    messages.push_back({FormMessage::Information, text, {}});
   }
   bool openUrl(const std::string& url) override {
     openedUrls.push_back(url);

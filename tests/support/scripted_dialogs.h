@@ -12,7 +12,7 @@
 namespace vexa::testing {
 
 struct ShownMessage {
-  enum Kind { Plain, Captioned, Error };
+  enum Kind { Plain, Captioned, Error, Information };
   Kind kind;
   QString text;
   QString caption;
@@ -46,6 +46,9 @@ class ScriptedDialogs final : public UserDialogs {
   }
   void errorBox(QWidget*, const QString& text) override {
     messages.push_back({ShownMessage::Error, text, {}});
+  }
+  void informationBox(QWidget*, const QString& text) override {
+    messages.push_back({ShownMessage::Information, text, {}});
   }
   bool openUrl(const QString& url) override {
     openedUrls << url;

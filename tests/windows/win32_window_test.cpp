@@ -18,10 +18,12 @@
 #include <filesystem>
 
 #include "app/form/about.h"
+#include "app/win32/message_window.h"
 #include "app/win32/tform1.h"
 #include "app/win32/tform2.h"
 #include "app/win32/win32_util.h"
 #include "input/datetime.h"
+#include "input/messages.h"
 #include "platform/windows_text.h"
 #include "spreadsheet/engine.h"
 #include "support/form_doubles.h"
@@ -267,6 +269,21 @@ TEST_F(Win32WindowTest, ThePreviewChoosesTheWindowAndCtrlGHidesIt) {
   EXPECT_EQ(formatDateTime(encodeDateTime(form.presenter().startChoices().start)),
             "2021-01-11 00:00:00");
 
+  // The window widened for the preview stays as wide through the next Open.
+  RECT outer{};
+  ::GetWindowRect(form.handle(), &outer);
+  ::SetWindowPos(form.handle(), nullptr, 0, 0, outer.right - outer.left + 200,
+                 outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
+  pump();
+  RECT widened{};
+  ::GetClientRect(form.handle(), &widened);
+  form.presenter().openFile(std::string(VEXA_EXAMPLES) + "/tag_climate.csv");
+  pump();
+  RECT reopened{};
+  ::GetClientRect(form.handle(), &reopened);
+  EXPECT_EQ(reopened.right, widened.right);
+  EXPECT_GT(reopened.right, scaled(487));
+
   MSG key{form.handle(), WM_KEYDOWN, 'G', 0, 0, {}};
   BYTE keys[256] = {};
   ::GetKeyboardState(keys);
@@ -311,15 +328,31 @@ TEST_F(Win32WindowTest, TheAboutWindowAndItsLinks) {
   form.setAboutWindow(&about);
   static TForm2* shown = nullptr;
   static std::vector<std::string> seen;
+  static std::vector<std::string> cut;  // labels narrower than their text
   shown = &about;
   seen.clear();
+  cut.clear();
   ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR timer, DWORD) {
     ::KillTimer(nullptr, timer);
     HWND window = shown->handle();
     seen.push_back(window == nullptr ? "" : windowText(window));
     for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr;
          child = ::GetWindow(child, GW_HWNDNEXT)) {
-      seen.push_back(windowText(child));
+      const std::string text = windowText(child);
+      seen.push_back(text);
+      const std::wstring caption = wide(text);
+      HDC dc = ::GetDC(child);
+      HGDIOBJ was =
+          ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
+      SIZE extent{};
+      ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+      ::SelectObject(dc, was);
+      ::ReleaseDC(child, dc);
+      RECT area{};
+      ::GetClientRect(child, &area);
+      if (text != form::kAboutDescription && area.right < extent.cx) {
+        cut.push_back(text);
+      }
     }
     shown->Label5Click();
     shown->Label6Click();
@@ -335,6 +368,34 @@ TEST_F(Win32WindowTest, TheAboutWindowAndItsLinks) {
   EXPECT_EQ(dialogs.openedUrls,
             (std::vector<std::string>{"www.example.org", "mailto:info@example.org"}));
   EXPECT_TRUE(::IsWindowEnabled(form.handle()));
+  EXPECT_TRUE(cut.empty()) << cut.front();
+}
+
+// The message boxes are as wide as their text: the thinning warning keeps its
+// factor on its line; the window waits for the box and is usable after it.
+TEST_F(Win32WindowTest, MessageBoxesKeepTheirLines) {
+  static const std::wstring text = wide(std::string(kThinningMessage) + "2");
+  static SIZE textSize{};
+  static RECT client{};
+  static bool ownerEnabled = true;
+  textSize = {};
+  ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    HWND box = ::FindWindowW(L"VexaMessage", nullptr);
+    if (box == nullptr) {
+      return;
+    }
+    ::GetClientRect(box, &client);
+    textSize = messageTextSize(text, 100000);
+    ownerEnabled = ::IsWindowEnabled(::GetWindow(box, GW_OWNER)) != FALSE;
+    ::SendMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  });
+  showMessageWindow(form.handle(), text, programTitle(), MessageIcon::Information);
+  ASSERT_GT(textSize.cx, 0) << "no box was shown";
+  EXPECT_GT(client.right, textSize.cx);  // the text's one line fits
+  EXPECT_FALSE(ownerEnabled);
+  EXPECT_TRUE(::IsWindowEnabled(form.handle()));
+  EXPECT_EQ(::FindWindowW(L"VexaMessage", nullptr), nullptr);
 }
 
 // The row of limits, typed into the window's own controls: the preview draws

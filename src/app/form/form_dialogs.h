@@ -21,6 +21,8 @@ class FormDialogs {
   virtual void messageBox(const std::string& text, const std::string& caption) = 0;
   // The error box: an exception's own text.
   virtual void errorBox(const std::string& text) = 0;
+  // An information box with the program's title as caption.
+  virtual void informationBox(const std::string& text) = 0;
   // Opens a web or mail address, or a file, with the desktop's default
   // application; false when nothing could take it.
   virtual bool openUrl(const std::string& url) = 0;

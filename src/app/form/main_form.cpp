@@ -640,6 +640,9 @@ void MainForm::useSettings(SettingsStore& settings) {
       state_.previewHeight = value;
     }
   }
+  if (const auto width = settings.value("preview/width")) {
+    state_.previewWidth = std::max(std::atoi(width->c_str()), layout::kClientWidth);
+  }
   OpenDialog1.InitialDir = settings.value("open/folder").value_or("");
   setPreviewShown(settings.value("preview/shown").value_or("true") != "false");
 }
@@ -686,12 +689,20 @@ void MainForm::setPreviewShown(bool shown) {
   changed();
 }
 
-void MainForm::setPreviewHeight(int height) {
-  if (!state_.previewInView || height == state_.previewHeight) {
-    return;
+void MainForm::setPreviewSize(int width, int height) {
+  if (!state_.previewInView) {
+    return;  // the designed window has its designed size
   }
-  state_.previewHeight = std::max(height, layout::kPreviewMinimumHeight);
-  remember("preview/height", std::to_string(state_.previewHeight));
+  height = std::max(height, layout::kPreviewMinimumHeight);
+  if (height != state_.previewHeight) {
+    state_.previewHeight = height;
+    remember("preview/height", std::to_string(height));
+  }
+  width = std::max(width, layout::kClientWidth);
+  if (width != state_.previewWidth) {
+    state_.previewWidth = width;
+    remember("preview/width", std::to_string(width));
+  }
 }
 
 void MainForm::previewPress(double x, double y) {
@@ -857,6 +868,8 @@ void MainForm::openNamed() {
   exportName_ = std::string(platform::fileNameOf(OpenDialog1.FileName));
   fillPickers();
   control(ControlId::Button2).enabled = true;
+  // A failed Start left its bar in view; the export opened is ready for a new one.
+  control(ControlId::ProgressBar2).visible = false;
   remember("open/folder", folderOf(OpenDialog1.FileName));
   showPreviewOfSession();
 }
@@ -1024,6 +1037,11 @@ ReportControls MainForm::controls() {
 void MainForm::showMessage(const std::string& text) {
   changed();
   dialogs_.showMessage(text);
+}
+
+void MainForm::showInformation(const std::string& text) {
+  changed();
+  dialogs_.informationBox(text);
 }
 
 void MainForm::Button3Click() {

@@ -113,6 +113,7 @@ struct FormState {
   bool previewShown = true;    // the user's choice: the preview under the form
   bool previewInView = false;  // shown, and an export open
   int previewHeight = layout::kPreviewDefaultHeight;  // its share of the window when in view
+  int previewWidth = layout::kClientWidth;  // the window's width then, as the user made it
 
   // The designed window's client height.
   int designedClientHeight() const { return outerHeight - layout::kFrameHeight; }
@@ -181,8 +182,10 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   void setComboIndex(int index);
   void setPicker(int picker, const CivilDateTime& value);  // 0..3: DateTimePicker1..4
   void setPreviewShown(bool shown);                        // the switch, the menu, Ctrl+G
-  void setPreviewHeight(int height);                       // the window was made taller
-  void setLimitSeries(int index);                          // LimitSeries' item
+  // The window with the preview in view was resized: its client width, and
+  // the height left for the preview under the form.
+  void setPreviewSize(int width, int height);
+  void setLimitSeries(int index);  // LimitSeries' item
   // Typed into LimitLow, LimitHigh, LimitLowDelay, LimitHighDelay or Gap.
   void setLimitText(ControlId edit, const std::string& text);
   void setAlarmKind(ControlId list, int index);  // LimitLowKind or LimitHighKind
@@ -269,6 +272,7 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   // ReportHost
   ReportControls controls() override;
   void showMessage(const std::string& text) override;
+  void showInformation(const std::string& text) override;
 
   void guarded(const std::function<void()>& handler);
   void showStop(const std::exception& stop);

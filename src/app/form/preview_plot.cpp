@@ -156,6 +156,34 @@ bool levelsOf(const PreviewData& data) {
   return data.count == kPairedState || data.count == kMotionEvents;
 }
 
+// `text` broken at its separators into lines no wider than `room` (a piece
+// wider than that alone keeps its line); the lines after the first begin
+// with `indent`.
+std::vector<std::string> wrapAt(const std::string& text, std::string_view separator, double room,
+                                const TextMeasure& measure, std::string_view indent) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::size_t from = 0;
+  while (from < text.size()) {
+    const std::size_t found = text.find(separator, from);
+    const std::size_t end = found == std::string::npos ? text.size() : found;
+    const std::string piece = text.substr(from, end - from);
+    std::string joined = line.empty() ? piece : line;
+    if (!line.empty()) {
+      joined.append(separator).append(piece);
+    }
+    if (!line.empty() && measure.textWidth(joined) > room) {
+      lines.push_back(std::move(line));
+      line = std::string(indent) + piece;
+    } else {
+      line = std::move(joined);
+    }
+    from = found == std::string::npos ? text.size() : found + separator.size();
+  }
+  lines.push_back(std::move(line));
+  return lines;
+}
+
 }  // namespace
 
 PreviewPlot::PreviewPlot() : measure_(&kPlainMeasure) {}
@@ -230,23 +258,9 @@ void PreviewPlot::wrapStatistics() {
   statisticsLines_.clear();
   const double room = std::max(width_ - plot_.left - 4, 100.0);
   for (const StatisticsLine& statistic : statisticsMarked_) {
-    const std::string& text = statistic.text;
-    std::string line;
-    std::size_t from = 0;
-    while (from < text.size()) {
-      const std::size_t separator = text.find(" · ", from);
-      const std::size_t end = separator == std::string::npos ? text.size() : separator;
-      const std::string piece = text.substr(from, end - from);
-      const std::string joined = line.empty() ? piece : line + " · " + piece;
-      if (!line.empty() && measure_->textWidth(joined) > room) {
-        statisticsLines_.push_back({line, statistic.mark});
-        line = "    " + piece;
-      } else {
-        line = joined;
-      }
-      from = separator == std::string::npos ? text.size() : separator + 3;
+    for (std::string& line : wrapAt(statistic.text, " · ", room, *measure_, "    ")) {
+      statisticsLines_.push_back({std::move(line), statistic.mark});
     }
-    statisticsLines_.push_back({line, statistic.mark});
   }
 }
 
@@ -422,9 +436,26 @@ void PreviewPlot::layOut() {
     return widest + 8;
   };
   const double line = std::ceil(metrics.lineHeight());
-  const double legend = line + 6;
   const double left = std::max(labelsWidth(axes_[0]), 24.0);
   const double right = std::max(labelsWidth(axes_[1]), 30.0);
+  // The legend above the plot, a name for every series shown: a name that
+  // does not fit on the line begins the next one.
+  legend_.clear();
+  double legendX = left;
+  int row = 0;
+  for (std::size_t i = 0; i < places_.size(); ++i) {
+    if (!places_[i].shown) {
+      continue;
+    }
+    const double entryWidth = 18 + metrics.textWidth(trimmed(data_.series[i].name));
+    if (legendX > left && legendX + entryWidth > width_) {
+      ++row;
+      legendX = left;
+    }
+    legend_.push_back({i, legendX, row});
+    legendX += entryWidth + 14;
+  }
+  const double legend = (row + 1) * line + 6;
   // The time labels, and the band's statistics under them, as many lines as
   // leave the plot a third of the height.
   wrapStatistics();
@@ -507,7 +538,6 @@ void PreviewPlot::paintPicture(Canvas& canvas, const Palette& palette) const {
   // colours them; the legend above.
   canvas.clip(Box{plot_.left, plot_.top, plot_.width + 1, plot_.height + 1});
   int position = 0;
-  std::vector<std::pair<std::string, Colour>> legend;
   std::vector<Point> line;
   for (std::size_t i = 0; i < thinned_.size(); ++i) {
     if (!places_[i].shown) {
@@ -525,7 +555,6 @@ void PreviewPlot::paintPicture(Canvas& canvas, const Palette& palette) const {
     } else {
       canvas.polyline(line, colour);
     }
-    legend.emplace_back(trimmed(data_.series[i].name), colour);
   }
   // Each limit a dashed line; the readings beyond it marked.
   for (std::size_t i = 0; i < thinned_.size(); ++i) {
@@ -553,17 +582,14 @@ void PreviewPlot::paintPicture(Canvas& canvas, const Palette& palette) const {
     }
   }
   canvas.endClip();
-  double legendX = plot_.left;
-  const double lineHeight = canvas.lineHeight();
-  for (const auto& [name, colour] : legend) {
-    const double y = plot_.top - lineHeight / 2.0 - 3;
-    const double nameWidth = canvas.textWidth(name);
-    if (legendX + 20 + nameWidth > width_) {
-      break;
-    }
-    canvas.line({legendX, y}, {legendX + 14, y}, colour, 2);
-    canvas.text({legendX + 18, y + ascent / 2.0 - 1}, name, palette.text);
-    legendX += 18 + nameWidth + 14;
+  const double lineHeight = std::ceil(canvas.lineHeight());
+  for (std::size_t entry = 0; entry < legend_.size(); ++entry) {
+    const LegendEntry& at = legend_[entry];
+    const Colour colour = colourOf(sheet::seriesColour(static_cast<int>(entry)));
+    const double y = at.row * lineHeight + lineHeight / 2.0 + 3;
+    canvas.line({at.left, y}, {at.left + 14, y}, colour, 2);
+    canvas.text({at.left + 18, y + ascent / 2.0 - 1}, trimmed(data_.series[at.series].name),
+                palette.text);
   }
 }
 
@@ -593,11 +619,25 @@ void PreviewPlot::paintOverlay(Canvas& canvas, const Palette& palette) const {
     canvas.frame(band, kBandEdge);
   }
   if (readoutShown_) {
-    const Box box{plot_.left + 4, plot_.top + 4, canvas.textWidth(readout_) + 8,
-                  canvas.lineHeight() + 4};
+    // The time and the values in the plot's corner, broken between the
+    // series where the plot is narrower than them, and kept inside it.
+    const double room = plot_.width - 16;
+    const std::vector<std::string> lines = wrapAt(readout_, "   ", room, canvas, "");
+    double widest = 0;
+    for (const std::string& text : lines) {
+      widest = std::max(widest, canvas.textWidth(text));
+    }
+    const Box box{plot_.left + 4, plot_.top + 4, std::min(widest, room) + 8,
+                  std::min(static_cast<double>(lines.size()) * line + 4, plot_.height - 8)};
+    canvas.clip(box);
     canvas.fill(box, kReadoutBack);
     canvas.frame(box, kFrame);
-    canvas.text({box.left + 4, box.top + 2 + canvas.ascent()}, readout_, palette.text);
+    double baseline = box.top + 2 + canvas.ascent();
+    for (const std::string& text : lines) {
+      canvas.text({box.left + 4, baseline}, text, palette.text);
+      baseline += line;
+    }
+    canvas.endClip();
   }
 }
 

@@ -134,6 +134,12 @@ class PreviewPlot {
   std::vector<std::string> statistics_;
   std::vector<StatisticsLine> statisticsLines_;  // wrapped to the width
   std::vector<std::vector<Point>> thinned_;      // (time, value) per series
+  struct LegendEntry {
+    std::size_t series;
+    double left;
+    int row;
+  };
+  std::vector<LegendEntry> legend_;  // the series shown, on the legend's rows
   ValueAxis axes_[2];
   std::pair<double, double> band_{0, 0};
   const TextMeasure* measure_;

@@ -215,8 +215,9 @@ LRESULT TForm1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         layOutPreview();
         RECT client{};
         ::GetClientRect(window_, &client);
-        presenter_->setPreviewHeight(::MulDiv(client.bottom, 96, screenDpi()) -
-                                     designedClientHeight_);
+        presenter_->setPreviewSize(
+            ::MulDiv(client.right, 96, screenDpi()),
+            ::MulDiv(client.bottom, 96, screenDpi()) - designedClientHeight_);
       }
       return 0;
     case WM_GETMINMAXINFO: {
@@ -440,7 +441,8 @@ void TForm1::showState(const form::FormState& state) {
   }
   if (!shown_ || shown_->outerHeight != state.outerHeight ||
       shown_->previewInView != state.previewInView ||
-      shown_->previewHeight != state.previewHeight || shown_->previewTop() != state.previewTop()) {
+      shown_->previewHeight != state.previewHeight || shown_->previewWidth != state.previewWidth ||
+      shown_->previewTop() != state.previewTop()) {
     applyWindowSize(state);
   }
   shown_ = state;
@@ -457,12 +459,10 @@ void TForm1::applyWindowSize(const form::FormState& state) {
   if ((before & kResizableStyle) != style) {
     ::SetWindowLongW(window_, GWL_STYLE, static_cast<LONG>(kept | style));
   }
-  RECT client{};
-  ::GetClientRect(window_, &client);
   int width = scaled(layout::kClientWidth);
   int height = scaled(designedClientHeight_);
   if (previewInView_) {
-    width = std::max<int>(client.right, width);
+    width = scaled(std::max(state.previewWidth, layout::kClientWidth));
     height += scaled(std::max(state.previewHeight, layout::kPreviewMinimumHeight));
   }
   const SIZE outer = outerSize(kept | style, width, height);

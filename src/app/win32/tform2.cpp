@@ -4,6 +4,8 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <algorithm>
+
 #include "app/form/about.h"
 #include "app/form/geometry.h"
 #include "app/win32/win32_util.h"
@@ -42,9 +44,23 @@ TForm2::~TForm2() {
 }
 
 void TForm2::createControls() {
+  // Every label but the word-wrapped description is as wide as its text,
+  // from its designed place.
   const auto label = [&](int id, const form::Rect& at, const char* text, HFONT font,
                          DWORD style = SS_LEFT | SS_NOPREFIX) {
-    return makeControl(window_, WC_STATICW, text, style | WS_VISIBLE, id, at, 0, font);
+    HWND made = makeControl(window_, WC_STATICW, text, style | WS_VISIBLE, id, at, 0, font);
+    if (id != kLabel2) {
+      const std::wstring caption = wide(text);
+      HDC dc = ::GetDC(made);
+      HGDIOBJ was = ::SelectObject(dc, font);
+      SIZE extent{};
+      ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+      ::SelectObject(dc, was);
+      ::ReleaseDC(made, dc);
+      ::SetWindowPos(made, nullptr, 0, 0, extent.cx + 1,
+                     std::max<int>(extent.cy, scaled(at.height)), SWP_NOMOVE | SWP_NOZORDER);
+    }
+    return made;
   };
   label(kLabel1, layout::AboutLabel1, form::kAboutTitleLine, titleFont_);
   label(kLabel2, layout::AboutLabel2, form::kAboutDescription, textFont_);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "app/win32/message_window.h"
 #include "app/win32/win32_util.h"
 
 namespace vexa::win32 {
@@ -45,15 +46,19 @@ std::optional<std::string> Win32Dialogs::chooseFile(const std::string& title,
 }
 
 void Win32Dialogs::showMessage(const std::string& text) {
-  ::MessageBoxW(owner_, wide(text).c_str(), programTitle().c_str(), MB_OK);
+  showMessageWindow(owner_, wide(text), programTitle(), MessageIcon::None);
 }
 
 void Win32Dialogs::messageBox(const std::string& text, const std::string& caption) {
-  ::MessageBoxW(nullptr, wide(text).c_str(), wide(caption).c_str(), MB_OK | MB_TASKMODAL);
+  showMessageWindow(nullptr, wide(text), wide(caption), MessageIcon::None);
 }
 
 void Win32Dialogs::errorBox(const std::string& text) {
-  ::MessageBoxW(owner_, wide(text).c_str(), programTitle().c_str(), MB_OK | MB_ICONERROR);
+  showMessageWindow(owner_, wide(text), programTitle(), MessageIcon::Error);
+}
+
+void Win32Dialogs::informationBox(const std::string& text) {
+  showMessageWindow(owner_, wide(text), programTitle(), MessageIcon::Information);
 }
 
 bool Win32Dialogs::openUrl(const std::string& url) {

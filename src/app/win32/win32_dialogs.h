@@ -1,5 +1,5 @@
-// The presenter's dialogs on Windows: GetOpenFileNameW, MessageBoxW and
-// ShellExecuteW; and its settings under HKEY_CURRENT_USER.
+// The presenter's dialogs on Windows: GetOpenFileNameW, message boxes as wide
+// as their text, and ShellExecuteW; and its settings under HKEY_CURRENT_USER.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +21,7 @@ class Win32Dialogs final : public form::FormDialogs {
   void showMessage(const std::string& text) override;
   void messageBox(const std::string& text, const std::string& caption) override;
   void errorBox(const std::string& text) override;
+  void informationBox(const std::string& text) override;
   bool openUrl(const std::string& url) override;
 
  private:

@@ -206,12 +206,25 @@ TEST_F(MainFormTest, EveryOpenStartsFromTheReset) {
   EXPECT_EQ(form.session.ref, "all");
   EXPECT_TRUE(view.shown[ControlId::CheckBox4].checked);
 
-  open("unknown.csv", "Time,Value\n1,2\n");
-  EXPECT_EQ(lastMessage(), "Не известный формат данных.");
-  EXPECT_FALSE(view.shown[ControlId::Button2].enabled);
-  EXPECT_EQ(view.shown.outerHeight, 99);
-  EXPECT_FALSE(view.shown[ControlId::GroupBox1].visible);
-  EXPECT_EQ(view.shown[ControlId::Edit1].caption, dir.file("unknown.csv"));  // the path stays
+  // A file the window cannot take, for its format or for having no data lines,
+  // leaves the window reset, with nothing of the export before it in view.
+  for (const auto& [name, text] : {std::pair{"unknown.csv", "Time,Value\n1,2\n"},
+                                   std::pair{"header.csv",
+                                             "Date/Time,Temperature (C),Moisture "
+                                             "(%),Battery (Volts)\r\n"}}) {
+    SCOPED_TRACE(name);
+    open("climate.csv", kClimate);
+    open(name, text);
+    EXPECT_FALSE(view.shown[ControlId::Button2].enabled);
+    EXPECT_EQ(view.shown.outerHeight, 99);
+    EXPECT_FALSE(view.shown[ControlId::GroupBox1].visible);
+    EXPECT_FALSE(view.shown[ControlId::CheckBox2].visible);
+    EXPECT_FALSE(view.shown[ControlId::DateTimePicker1].visible);
+    EXPECT_FALSE(view.shown[ControlId::PreviewToggle].visible);
+    EXPECT_EQ(view.shown[ControlId::Edit1].caption, dir.file(name));  // the path stays
+  }
+  EXPECT_EQ(dialogs.messages.front().text, "Не известный формат данных.");
+  EXPECT_NE(lastMessage().find("только строка заголовка"), std::string::npos) << lastMessage();
 }
 
 TEST_F(MainFormTest, NamesAndDialogOutcomes) {
@@ -320,6 +333,7 @@ TEST_F(MainFormTest, StartShowsItsProgressAndItsStops) {
   EXPECT_TRUE(view.shown[ControlId::ProgressBar2].visible);
   open("climate.csv", kClimate);
   EXPECT_TRUE(view.shown[ControlId::Button2].enabled);
+  EXPECT_FALSE(view.shown[ControlId::ProgressBar2].visible);  // not over the pickers
 }
 
 // What the report reads of the window: the boxes, the places, the path box
@@ -549,10 +563,14 @@ TEST_F(MainFormTest, SettingsOutliveTheWindow) {
   open("climate.csv", kClimate);
   form.setPreviewShown(false);
   form.setPreviewShown(true);
-  form.setPreviewHeight(333);
+  form.setPreviewSize(900, 333);
+  open("climate.csv", kClimate);  // Open keeps the size the user gave the window
+  EXPECT_EQ(view.shown.previewWidth, 900);
+  EXPECT_EQ(view.shown.previewHeight, 333);
   form.setPreviewShown(false);
   EXPECT_EQ(settings.values.at("preview/shown"), "false");
   EXPECT_EQ(settings.values.at("preview/height"), "333");
+  EXPECT_EQ(settings.values.at("preview/width"), "900");
   EXPECT_EQ(settings.values.at("open/folder"), platform::textOf(dir.path()));
 
   testing::ScriptedFormDialogs otherDialogs;
@@ -561,6 +579,7 @@ TEST_F(MainFormTest, SettingsOutliveTheWindow) {
   next.useSettings(settings);
   EXPECT_FALSE(next.state().previewShown);
   EXPECT_EQ(next.state().previewHeight, 333);
+  EXPECT_EQ(next.state().previewWidth, 900);
   otherDialogs.answerCancel();
   next.clickOpen();
   EXPECT_EQ(otherDialogs.lastFolder, platform::textOf(dir.path()));

@@ -114,6 +114,36 @@ TEST(PreviewPlot, SeriesInTheReportsColoursAndTheirLegend) {
   EXPECT_FALSE(canvas.wrote(" Влажность (%)"));
   EXPECT_EQ(plot.drawnSeries(), 2);
 
+  // Four long names on a narrow preview: the legend wraps, and every series
+  // drawn keeps its name; the plot starts below the legend's last row.
+  const double oneRow = plot.plotBox().top;
+  PreviewData four = dataOf(
+      kClimateLight,
+      {series("Температура (ºС)", 2, {20, 21, 22}), series("Влажность (%)", 3, {40, 41, 42}),
+       series("Освещённость (лк)", 4, {9, 8, 7}), series("Напряжение (В)", 5, {3.0, 3.0, 2.9})});
+  plot.setData(four);
+  plot.setSize(300, 300);
+  RecordingCanvas narrow;
+  plot.paintPicture(narrow, Palette());
+  EXPECT_EQ(narrow.polylines.size(), 4u);
+  for (const PreviewSeries& s : four.series) {
+    EXPECT_TRUE(narrow.wrote(s.name)) << s.name;
+  }
+  EXPECT_GT(plot.plotBox().top, oneRow);
+
+  // The values under the mouse, with those names, stay inside the plot.
+  plot.move(plot.plotBox().left + 10);
+  ASSERT_FALSE(plot.readout().empty());
+  RecordingCanvas readout;
+  plot.paintOverlay(readout, Palette());
+  const auto back = std::find_if(readout.fills.begin(), readout.fills.end(), [](const auto& fill) {
+    return fill.second == Colour{255, 255, 255, 230};
+  });
+  ASSERT_NE(back, readout.fills.end());
+  EXPECT_LE(back->first.right(), plot.plotBox().right());
+  EXPECT_LE(back->first.bottom(), plot.plotBox().bottom());
+  EXPECT_GE(readout.texts.size(), 3u);  // the time and the values on lines of their own
+
   PreviewData events = dataOf(kMotionEvents, {series("События", 0, {2, 1, 0})});
   events.series[0].states = true;
   events.levels = {"Выключен", "Включён", "Сдвиг"};
