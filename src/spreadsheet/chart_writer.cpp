@@ -488,11 +488,12 @@ std::string chartPart(const ChartModel& chart, const WorkbookModel& model, doubl
 
   const bool secondary = chart.hasSecondary();
   NumberReferences references(model);
-  // Smoothed types (72, 73) draw curves; the others straight lines or markers.
-  const char* style =
-      chart.chartType == 72 || chart.chartType == 73 ? "smoothMarker" : "lineMarker";
+  // Each series says itself whether its line is smoothed and has markers,
+  // which is what Excel and LibreOffice draw. The group's style stays
+  // "lineMarker" for every type: Gnumeric draws no line at all for a
+  // "smoothMarker" group whose series have no markers.
   for (int group = 1; group <= (secondary ? 2 : 1); ++group) {
-    x.raw("<c:scatterChart>").value("c:scatterStyle", style);
+    x.raw("<c:scatterChart>").value("c:scatterStyle", "lineMarker");
     int position = 0;
     for (const auto& series : chart.series) {
       if (series->deleted) {

@@ -12,6 +12,7 @@ panel_reports, with NAME.json beside NAME.xlsx) checked by one stage:
   chart        the chart part's series and caches against the cells, and the
                chart page as LibreOffice draws it: gridlines, axis lines, the
                plot area where its layout puts it, time labels below the plot
+  gnumeric_chart  the chart page as Gnumeric prints it: its series drawn
   excel        the structure of every chart part against the charts Excel
                itself wrote (tests/interop/excel-reference)
   poi          every cell, and every chart's series and axes, as Apache POI
@@ -73,7 +74,7 @@ def fail(case, text):
 
 def need(program):
     if shutil.which(program) is None:
-        sys.exit(f"FAIL: {program} is not installed (scripts/setup.sh installs it)")
+        sys.exit(f"FAIL: {program} is not installed (scripts/setup-tests.sh installs it)")
 
 
 def load_cases(panel):
@@ -313,7 +314,7 @@ def stage_openpyxl(cases, args):
     try:
         import openpyxl
     except ImportError:
-        sys.exit("FAIL: openpyxl is not installed (python3-openpyxl; scripts/setup.sh installs it)")
+        sys.exit("FAIL: openpyxl is not installed (python3-openpyxl; scripts/setup-tests.sh installs it)")
     for case in cases:
         book = openpyxl.load_workbook(case["workbook"], data_only=True)
         if book.sheetnames != ["Лист1", "Лист2", "Лист3"]:
@@ -715,6 +716,44 @@ def stage_chart(cases, args):
         sharp = glob.glob(os.path.join(out, stem + "-72*.ppm"))
         if sharp:
             check_rendered_plot(case, sharp[0], pdf)
+    shutil.rmtree(out, ignore_errors=True)
+
+
+def chart_sheet(workbook):
+    """The name of the sheet that holds the chart."""
+    with zipfile.ZipFile(workbook) as package:
+        names = set(package.namelist())
+        book = ET.fromstring(package.read("xl/workbook.xml"))
+        rels = ET.fromstring(package.read("xl/_rels/workbook.xml.rels"))
+    targets = {r.get("Id"): r.get("Target") for r in rels}
+    for sheet in book.find(q("main", "sheets")):
+        target = targets[sheet.get(f"{{{NS['r']}}}id")].lstrip("/")
+        target = target if target.startswith("xl/") else "xl/" + target
+        folder, name = posixpath.split(target)
+        if posixpath.join(folder, "_rels", name + ".rels") in names:
+            return sheet.get("name")
+    return None
+
+
+def stage_gnumeric_chart(cases, args):
+    need("ssconvert")
+    need("pdftoppm")
+    out = tempfile.mkdtemp(prefix="panel-gnumeric-pdf-")
+    for case in [c for c in cases if c["layout"] in (3, 6, 9, 100)]:
+        stem = os.path.join(out, case["case"])
+        sheet = chart_sheet(case["workbook"])
+        run(["ssconvert", "--export-type=Gnumeric_pdf:pdf_assistant", "-O", f"sheet={sheet}",
+             case["workbook"], stem + ".pdf"], check=False)
+        if not os.path.exists(stem + ".pdf"):
+            fail(case["case"], "Gnumeric printed no chart page")
+            continue
+        run(["pdftoppm", "-r", "40", "-f", "1", "-l", "1", stem + ".pdf", stem])
+        pages = glob.glob(stem + "*.ppm")
+        coloured = coloured_pixels(pages[0]) if pages else 0
+        least = 0 if case["case"] == "empty_window" else 150
+        if coloured < least:
+            fail(case["case"], f"Gnumeric draws the chart without its series ({coloured} "
+                               "coloured pixels)")
     shutil.rmtree(out, ignore_errors=True)
 
 
@@ -1278,6 +1317,7 @@ STAGES = {
     "package": stage_package,
     "libreoffice": stage_libreoffice,
     "gnumeric": stage_gnumeric,
+    "gnumeric_chart": stage_gnumeric_chart,
     "openpyxl": stage_openpyxl,
     "xlsx2csv": stage_xlsx2csv,
     "chart": stage_chart,
