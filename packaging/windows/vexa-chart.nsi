@@ -2,40 +2,31 @@
 ; rights; the two programs, a Start-menu entry, an uninstaller, and the
 ; window under Explorer's "Open with" for .csv exports.
 ;   makensis -DVERSION=1.0.0 -DBUILD=<build/windows> -DSOURCE=<sources> -DOUTFILE=<setup.exe>
-Unicode true
-Target amd64-unicode
-SetCompressor /SOLID lzma
-RequestExecutionLevel user
-
-!include "MUI2.nsh"
-
-!define PRODUCT "Vexa_Сhart"
-!define KEY "Vexa_Chart"
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${KEY}"
-!define PROGID "VexaChart.csv"
+;            -DUNINSTALLER=<uninstall.exe, made from uninstall.nsi>
+!include "${SOURCE}\packaging\windows\common.nsh"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\${KEY}"
 InstallDirRegKey HKCU "Software\${KEY}" "InstallDir"
-BrandingText "${PRODUCT} ${VERSION}"
-VIProductVersion "${VERSION}.0"
-VIAddVersionKey /LANG=1049 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=1049 "FileDescription" "Установка ${PRODUCT}"
-VIAddVersionKey /LANG=1049 "FileVersion" "${VERSION}"
-VIAddVersionKey /LANG=1049 "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=1049 "CompanyName" "Vexa_Chart Project"
-VIAddVersionKey /LANG=1049 "LegalCopyright" "Vexa_Chart Project"
 
-!define MUI_ICON "${SOURCE}\resources\vexa-chart.ico"
-!define MUI_UNICON "${SOURCE}\resources\vexa-chart.ico"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\vexa-chart.exe"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
-!insertmacro MUI_UNPAGE_CONFIRM
-!insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Russian"
+
+; An uninstall that has just ended may still be removing its own file (see
+; uninstall.nsi): the installer waits for it, up to ten seconds.
+Function .onInit
+  ${ForEach} $R0 1 100 + 1
+    ${IfNot} ${FileExists} "$TEMP\vexa-chart-uninstall.cmd"
+      ${Break}
+    ${EndIf}
+    Sleep 100
+  ${Next}
+FunctionEnd
 
 Section "Vexa_Сhart"
   SetShellVarContext current
@@ -46,7 +37,7 @@ Section "Vexa_Сhart"
   SetOutPath "$INSTDIR\examples"
   File "${SOURCE}\examples\*.csv"
   SetOutPath "$INSTDIR"
-  WriteUninstaller "$INSTDIR\uninstall.exe"
+  File "${UNINSTALLER}"
   WriteRegStr HKCU "Software\${KEY}" "InstallDir" "$INSTDIR"
 
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\vexa-chart.exe" "" "$INSTDIR\vexa-chart.exe" 0
@@ -71,22 +62,4 @@ Section "Vexa_Сhart"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
-SectionEnd
-
-Section "Uninstall"
-  SetShellVarContext current
-  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
-  Delete "$INSTDIR\vexa-chart.exe"
-  Delete "$INSTDIR\vexa-chart-report.exe"
-  Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\examples\*.csv"
-  RMDir "$INSTDIR\examples"
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
-  DeleteRegKey HKCU "Software\Classes\Applications\vexa-chart.exe"
-  DeleteRegKey HKCU "Software\Classes\${PROGID}"
-  DeleteRegValue HKCU "Software\Classes\.csv\OpenWithProgids" "${PROGID}"
-  DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  DeleteRegValue HKCU "Software\${KEY}" "InstallDir"
-  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd

@@ -2,7 +2,8 @@
 # The installer as a Windows user runs it, under Wine: silently, per user,
 # without administrator rights; the programs where it says, the Start-menu
 # entry, "Open with" for .csv, an entry in Programs and Features; the
-# installed batch program reports an export; the uninstaller takes it all
+# installed batch program reports an export; the uninstaller refuses while
+# the window runs (exit status 2, nothing removed) and then takes it all
 # away again. The portable .zip holds the two programs.
 #   installer_test.sh WINE_RUNNER SETUP.exe PORTABLE.zip EXAMPLES_DIR
 set -euo pipefail
@@ -20,15 +21,13 @@ home="$prefix/drive_c/users/$user"
 installed="$home/AppData/Local/Programs/Vexa_Chart"
 shortcut="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Vexa_Сhart.lnk"
 query() { "$wine" reg query "$1" ${2:+/v "$2"} 2> /dev/null | tr -d '\r'; }
-# The uninstaller copies itself aside and goes on from there: wait for it.
+# The uninstaller runs in place and waits until it is done.
 uninstall() {
   if [ -f "$installed/uninstall.exe" ]; then
     "$wine" "$installed/uninstall.exe" /S
-    for _ in $(seq 300); do [ -e "$installed" ] || break; sleep 0.1; done
-    /usr/lib/wine/wineserver -w
   fi
 }
-uninstall  # what an earlier run left
+uninstall || true  # what an earlier run left
 
 "$wine" "$setup" /S
 /usr/lib/wine/wineserver -w
@@ -55,7 +54,26 @@ cp "$examples/tag_climate.csv" "$work/"
   > /dev/null 2> "$work/err" || fail "the installed program: $(cat "$work/err")"
 unzip -l "$work/report.xlsx" | grep -q xl/charts/chart1.xml || fail "no chart in the report"
 
-uninstall
+# While the window runs, a silent uninstall removes nothing and says so.
+"$wine" "$installed/vexa-chart.exe" &
+window=$!
+for _ in $(seq 100); do
+  "$wine" cmd /c tasklist 2> /dev/null | grep -qi vexa-chart.exe && break
+  sleep 0.2
+done
+status=0
+uninstall || status=$?
+[ "$status" -eq 2 ] || fail "uninstalling under the running window ended with $status, not 2"
+for file in vexa-chart.exe vexa-chart-report.exe uninstall.exe README.txt examples/tag_climate.csv; do
+  [ -f "$installed/$file" ] || fail "removed under the running window: $file"
+done
+"$wine" cmd /c taskkill /im vexa-chart.exe /f > /dev/null 2>&1 || true
+wait "$window" 2> /dev/null || true
+
+uninstall || fail "the uninstaller ended with $?"
+# The uninstaller's own file goes once it has ended.
+for _ in $(seq 150); do [ -e "$installed" ] || break; sleep 0.1; done
+/usr/lib/wine/wineserver -w
 [ ! -e "$installed" ] || fail "left after uninstalling: $(ls -A "$installed")"
 [ ! -e "$shortcut" ] || fail "the Start-menu entry stays"
 if query 'HKCU\Software\Classes\Applications\vexa-chart.exe' > /dev/null; then
