@@ -41,13 +41,14 @@ class QtCanvas final : public form::Canvas {
     painter_.setPen(QPen(qColour(colour), width));
     painter_.drawLine(QPointF(from.x, from.y), QPointF(to.x, to.y));
   }
-  void polyline(const std::vector<form::Point>& points, form::Colour colour) override {
+  void polyline(const std::vector<form::Point>& points, form::Colour colour,
+                double width) override {
     QPolygonF line;
     line.reserve(static_cast<qsizetype>(points.size()));
     for (const form::Point& point : points) {
       line.append(QPointF(point.x, point.y));
     }
-    QPen pen(qColour(colour), 1);
+    QPen pen(qColour(colour), width);
     pen.setCosmetic(true);
     painter_.setPen(pen);
     painter_.setRenderHint(QPainter::Antialiasing, true);
@@ -67,6 +68,14 @@ class QtCanvas final : public form::Canvas {
   void text(form::Point at, std::string_view text, form::Colour colour) override {
     painter_.setPen(qColour(colour));
     painter_.drawText(QPointF(at.x, at.y), toQString(text));
+  }
+  void verticalText(form::Point at, std::string_view text, form::Colour colour) override {
+    painter_.save();
+    painter_.setPen(qColour(colour));
+    painter_.translate(at.x, at.y);
+    painter_.rotate(-90);
+    painter_.drawText(QPointF(0, 0), toQString(text));
+    painter_.restore();
   }
   void clip(const form::Box& box) override { painter_.setClipRect(qRect(box)); }
   void endClip() override { painter_.setClipping(false); }

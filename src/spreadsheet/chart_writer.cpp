@@ -22,9 +22,6 @@ constexpr std::string_view kPackageRelationshipsNs =
 
 // Line colours of the series, in the order the spreadsheet gives them: its
 // six accents, then the same a quarter darker.
-constexpr const char* kColours[] = {"4F81BD", "C0504D", "9BBB59", "8064A2", "4BACC6", "F79646",
-                                    "385D8A", "8C3836", "71893F", "5C4776", "357D91", "B66D31"};
-
 // Axis identifiers: primary X and Y, secondary X and Y.
 constexpr int kAxisIds[2][2] = {{50010, 50020}, {50030, 50040}};
 
@@ -454,10 +451,6 @@ void writeMarker(XmlWriter& x, const char* element, const CellOffset& column,
 }
 
 }  // namespace
-
-const char* seriesColour(int position) {
-  return kColours[static_cast<std::size_t>(std::max(position, 0)) % std::size(kColours)];
-}
 
 std::string chartPart(const ChartModel& chart, const WorkbookModel& model, double width,
                       double height) {

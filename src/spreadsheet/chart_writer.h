@@ -37,10 +37,6 @@ class ChartPartWriter {
   int charts_ = 0;
 };
 
-// The line colour ("4F81BD") that the workbook's theme gives the series at
-// `position` among a chart's series.
-const char* seriesColour(int position);
-
 // The chart part of one chart whose object is `width` × `height` points.
 // Series carry their cells' values as caches beside the references.
 std::string chartPart(const ChartModel& chart, const WorkbookModel& model, double width,

@@ -19,11 +19,20 @@
 #include <utility>
 #include <vector>
 
-#include "app/form/canvas.h"
 #include "input/preview.h"
 #include "input/statistics.h"
+#include "plot/canvas.h"
+#include "plot/chart.h"
+#include "plot/palette.h"
 
 namespace vexa::form {
+
+using plot::Box;
+using plot::Canvas;
+using plot::Colour;
+using plot::colourOf;
+using plot::Point;
+using plot::TextMeasure;
 
 // The window's own colours: its background and its text.
 struct Palette {
@@ -87,7 +96,7 @@ class PreviewPlot {
   // across the plot's width).
   double xOf(double time) const;
   double timeAt(double x) const;
-  Box plotBox() const { return plot_; }
+  Box plotBox() const { return layout_.plot(); }
   Box bandBox() const;          // empty without data
   std::string readout() const;  // the time and the values under the mouse
   int drawnSeries() const;      // series in view
@@ -109,21 +118,11 @@ class PreviewPlot {
   bool dragging() const { return dragging_; }
 
  private:
-  struct ValueAxis {
-    bool used = false;
-    bool logarithmic = false;
-    double low = 0;  // the range (powers of ten on a logarithmic axis)
-    double high = 1;
-  };
-
   void thin();       // every series to the plot's width
-  void arrange();    // axes and their ranges for the places
-  void layOut();     // the plot's rectangle for the labels
+  void layOut();     // the figure, and where it goes for the labels
   void summarize();  // the band's statistics
   void wrapStatistics();
   void changed() { ++version_; }
-  double yOf(double value, const ValueAxis& axis) const;
-  std::pair<double, double> axisSpan() const;  // the time axis: the span, or an hour
   void showReadout(double x);
 
   PreviewData data_;
@@ -134,18 +133,12 @@ class PreviewPlot {
   std::vector<std::string> statistics_;
   std::vector<StatisticsLine> statisticsLines_;  // wrapped to the width
   std::vector<std::vector<Point>> thinned_;      // (time, value) per series
-  struct LegendEntry {
-    std::size_t series;
-    double left;
-    int row;
-  };
-  std::vector<LegendEntry> legend_;  // the series shown, on the legend's rows
-  ValueAxis axes_[2];
+  plot::ChartFigure figure_;                     // the series shown, their limits
+  plot::ChartLayout layout_;
   std::pair<double, double> band_{0, 0};
   const TextMeasure* measure_;
   double width_ = 0;
   double height_ = 0;
-  Box plot_;
   unsigned version_ = 0;
   std::string readout_;
   bool readoutShown_ = false;

@@ -1,5 +1,6 @@
 #include "app/win32/gdi_canvas.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -100,7 +101,8 @@ void GdiCanvas::line(form::Point from, form::Point to, form::Colour colour, doub
   ::DeleteObject(pen);
 }
 
-void GdiCanvas::polyline(const std::vector<form::Point>& points, form::Colour colour) {
+void GdiCanvas::polyline(const std::vector<form::Point>& points, form::Colour colour,
+                         double width) {
   if (points.size() < 2) {
     return;
   }
@@ -112,7 +114,7 @@ void GdiCanvas::polyline(const std::vector<form::Point>& points, form::Colour co
       line.push_back(here);
     }
   }
-  HPEN pen = ::CreatePen(PS_SOLID, 1, rgb(colour));
+  HPEN pen = ::CreatePen(PS_SOLID, std::max(1, pixel(width)), rgb(colour));
   HGDIOBJ previous = ::SelectObject(dc_, pen);
   ::Polyline(dc_, line.data(), static_cast<int>(line.size()));
   ::SelectObject(dc_, previous);
@@ -140,6 +142,18 @@ void GdiCanvas::text(form::Point at, std::string_view text, form::Colour colour)
   ::SetTextColor(dc_, rgb(colour));
   ::TextOutW(dc_, pixel(at.x), pixel(at.y), characters.c_str(),
              static_cast<int>(characters.size()));
+}
+
+void GdiCanvas::verticalText(form::Point at, std::string_view text, form::Colour colour) {
+  // The canvas' font turned a quarter left.
+  LOGFONTW turned{};
+  ::GetObjectW(::GetCurrentObject(dc_, OBJ_FONT), sizeof turned, &turned);
+  turned.lfEscapement = turned.lfOrientation = 900;
+  HFONT font = ::CreateFontIndirectW(&turned);
+  HGDIOBJ previous = ::SelectObject(dc_, font);
+  this->text(at, text, colour);
+  ::SelectObject(dc_, previous);
+  ::DeleteObject(font);
 }
 
 void GdiCanvas::clip(const form::Box& box) {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/form/canvas.h"
+#include "app/form/preview_plot.h"
 
 namespace vexa::win32 {
 
@@ -20,9 +20,10 @@ class GdiCanvas final : public form::Canvas {
   void fill(const form::Box& box, form::Colour colour) override;
   void frame(const form::Box& box, form::Colour colour) override;
   void line(form::Point from, form::Point to, form::Colour colour, double width) override;
-  void polyline(const std::vector<form::Point>& points, form::Colour colour) override;
+  void polyline(const std::vector<form::Point>& points, form::Colour colour, double width) override;
   void dots(const std::vector<form::Point>& centres, double radius, form::Colour colour) override;
   void text(form::Point at, std::string_view text, form::Colour colour) override;
+  void verticalText(form::Point at, std::string_view text, form::Colour colour) override;
   void clip(const form::Box& box) override;
   void endClip() override;
 

@@ -25,13 +25,14 @@ class RecordingCanvas final : public Canvas {
   void line(Point from, Point to, Colour colour, double) override {
     lines.push_back({{from, to}, colour});
   }
-  void polyline(const std::vector<Point>& points, Colour colour) override {
+  void polyline(const std::vector<Point>& points, Colour colour, double) override {
     polylines.push_back({points, colour});
   }
   void dots(const std::vector<Point>& centres, double, Colour colour) override {
     dotted.push_back({centres, colour});
   }
   void text(Point, std::string_view text, Colour) override { texts.emplace_back(text); }
+  void verticalText(Point, std::string_view text, Colour) override { texts.emplace_back(text); }
   void clip(const Box&) override {}
   void endClip() override {}
 

@@ -1,12 +1,12 @@
-// What the preview draws with: a few primitives that each toolkit gives (Qt's
-// painter, Windows' GDI), and the measures of the window's font.
+// What a chart is drawn with: a few primitives that each surface gives (Qt's
+// painter, Windows' GDI, a PDF page), and the measures of its font.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-namespace vexa::form {
+namespace vexa::plot {
 
 struct Colour {
   std::uint8_t red = 0;
@@ -15,9 +15,6 @@ struct Colour {
   std::uint8_t alpha = 255;
   bool operator==(const Colour&) const = default;
 };
-
-// "4F81BD" as a colour.
-Colour colourOf(std::string_view hex);
 
 struct Point {
   double x = 0;
@@ -39,7 +36,7 @@ struct Box {
   bool operator==(const Box&) const = default;
 };
 
-// The measures of the font the preview writes with.
+// The measures of the font a chart is written with.
 class TextMeasure {
  public:
   virtual ~TextMeasure() = default;
@@ -53,13 +50,15 @@ class Canvas : public TextMeasure {
   virtual void fill(const Box& box, Colour colour) = 0;   // alpha blends
   virtual void frame(const Box& box, Colour colour) = 0;  // a one-pixel outline
   virtual void line(Point from, Point to, Colour colour, double width) = 0;
-  virtual void polyline(const std::vector<Point>& points, Colour colour) = 0;  // one pixel wide
+  virtual void polyline(const std::vector<Point>& points, Colour colour, double width) = 0;
   virtual void dots(const std::vector<Point>& centres, double radius, Colour colour) = 0;
   // Text whose baseline starts at `at`.
   virtual void text(Point at, std::string_view text, Colour colour) = 0;
+  // Text that reads upward (an axis title), its baseline starting at `at`.
+  virtual void verticalText(Point at, std::string_view text, Colour colour) = 0;
   // Drawing stays inside `box` until clipping ends.
   virtual void clip(const Box& box) = 0;
   virtual void endClip() = 0;
 };
 
-}  // namespace vexa::form
+}  // namespace vexa::plot
