@@ -5,8 +5,8 @@
 # interoperability panel (LibreOffice, Gnumeric, openpyxl, xlsx2csv, Apache
 # POI with a Java runtime), XlsxWriter for the benchmarks' yardstick, and the
 # Windows build (mingw-w64, Wine, NSIS, the Russian locale, and the sources
-# of the libdeflate that Linux links). Safe to run more than once. Needs root
-# (or sudo).
+# of the libdeflate and the libharu that Linux links). Safe to run more than
+# once. Needs root (or sudo).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -16,7 +16,7 @@ packages=(
   libzip-dev zipcmp zipmerge ziptool
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick
-  libreoffice-calc-nogui poppler-utils gnumeric python3-openpyxl xlsx2csv libxml2-utils
+  libreoffice-calc-nogui poppler-utils qpdf gnumeric python3-openpyxl xlsx2csv libxml2-utils
   python3-xlsxwriter
   default-jdk-headless libapache-poi-java libxmlbeans-java
   fonts-dejavu-core fonts-crosextra-carlito
@@ -35,20 +35,29 @@ if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
   run localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
 fi
 
-# libdeflate's sources, of the very version Linux links, for the Windows
-# build: both platforms deflate a workbook to the same bytes. They come
-# from the archive the machine already installs from, and only from it.
-version=$(dpkg-query -W -f='${Version}' libdeflate-dev)
-if [ "$(cat /usr/src/libdeflate/.debian-version 2>/dev/null)" != "$version" ]; then
-  if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+# The Debian sources of the very version of a library that Linux links, for
+# the Windows build, which compiles them: both platforms then write the same
+# bytes (libdeflate's deflate, libharu's PDF). They come from the archive the
+# machine already installs from, and only from it.
+sources_listed=
+debian_source() {
+  local binary=$1 dest=$2 source version work orig
+  source=$(dpkg-query -W -f='${source:Package}' "$binary")
+  version=$(dpkg-query -W -f='${source:Version}' "$binary")
+  if [ "$(cat "$dest/.debian-version" 2>/dev/null)" = "$version" ]; then
+    return 0
+  fi
+  if [ -z "$sources_listed" ] &&
+     ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    local codename archive
     codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
     archive=$({ grep -hs '^URIs:' /etc/apt/sources.list.d/*.sources | awk '{ print $2 }'
                 grep -hs '^deb ' /etc/apt/sources.list |
                   sed -E 's/^deb +(\[[^]]*\] +)?([^ ]+).*/\2/'; } | grep -E '/debian/?$' | head -n 1 || true)
     if [ -z "$archive" ]; then
       echo "setup: this machine's package sources name no Debian archive (in" \
-           "/etc/apt/sources.list or /etc/apt/sources.list.d/*.sources), so libdeflate's" \
-           "sources for the Windows build cannot be fetched; add the archive the machine" \
+           "/etc/apt/sources.list or /etc/apt/sources.list.d/*.sources), so the sources of" \
+           "$source for the Windows build cannot be fetched; add the archive the machine" \
            "installs from and run this again." >&2
       exit 1
     fi
@@ -57,11 +66,27 @@ if [ "$(cat /usr/src/libdeflate/.debian-version 2>/dev/null)" != "$version" ]; t
       run tee /etc/apt/sources.list.d/vexa-chart-sources.sources > /dev/null
     run apt-get update
   fi
+  sources_listed=yes
   work=$(mktemp -d)
   chmod 755 "$work"  # apt's own user downloads into it
-  (cd "$work" && apt-get source -q "libdeflate=$version" > /dev/null)
-  run rm -rf /usr/src/libdeflate
-  run mv "$work"/libdeflate-*/ /usr/src/libdeflate
-  echo "$version" | run tee /usr/src/libdeflate/.debian-version > /dev/null
+  # Where the archive lacks the package's Debian changes, its original
+  # sources are taken alone (libharu's changes touch the packaging only).
+  (cd "$work" && apt-get source -q --download-only "$source=$version" > /dev/null 2>&1) || true
+  orig=$(ls "$work"/*.orig.tar.* 2>/dev/null | head -n 1 || true)
+  if [ -z "$orig" ]; then
+    echo "setup: the archive has no sources of $source $version for the Windows build." >&2
+    exit 1
+  fi
+  if ls "$work"/*.debian.tar.* > /dev/null 2>&1; then
+    (cd "$work" && dpkg-source -q -x ./*.dsc tree > /dev/null)
+  else
+    mkdir "$work/tree"
+    tar -xf "$orig" -C "$work/tree" --strip-components=1
+  fi
+  run rm -rf "$dest"
+  run mv "$work/tree" "$dest"
+  echo "$version" | run tee "$dest/.debian-version" > /dev/null
   rm -rf "$work"
-fi
+}
+debian_source libdeflate-dev /usr/src/libdeflate
+debian_source libhpdf-dev /usr/src/libharu

@@ -159,6 +159,14 @@ std::size_t completeUtf8Length(std::string_view bytes);
 std::uint32_t currentProcess();
 bool processHasEnded(std::uint32_t process);
 
+// The folder of the running program, as a path text.
+std::string programFolder();
+
+// A path text that the C library's fopen() opens (libraries that take file
+// names in the system's code page): on Windows the path's short form where
+// it has characters beyond that code page; elsewhere the path itself.
+std::string pathForCLibrary(std::string_view path);
+
 // The user's full name, or the login name; empty when the system knows
 // neither.
 std::string userName();

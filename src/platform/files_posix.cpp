@@ -207,6 +207,16 @@ std::string userName() {
   return {};
 }
 
+std::string programFolder() {
+  std::error_code error;
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  return error ? std::string(".") : self.parent_path().string();
+}
+
+std::string pathForCLibrary(std::string_view path) {
+  return std::string(path);
+}
+
 namespace {
 
 // The desktop's type of the files the programs write, by their extension.

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -372,6 +373,47 @@ std::string userName() {
     return utf8Of(std::wstring_view(name, size - 1));
   }
   return {};
+}
+
+std::string programFolder() {
+  std::wstring name(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (length == 0) {
+      return ".";
+    }
+    if (length < name.size()) {
+      name.resize(length);
+      break;
+    }
+    name.resize(name.size() * 2);
+  }
+  return textOf(fs::path(name).parent_path());
+}
+
+std::string pathForCLibrary(std::string_view path) {
+  const std::wstring wide = wideOf(path);
+  // As the code page has it, when every character is there.
+  BOOL lost = FALSE;
+  const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0,
+                                         nullptr, &lost);
+  std::wstring shortForm = wide;
+  if (lost || size <= 0) {
+    std::wstring buffer(32768, L'\0');
+    const DWORD length =
+        ::GetShortPathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length > 0 && length < buffer.size()) {
+      buffer.resize(length);
+      shortForm = buffer;
+    }
+  }
+  const int bytes =
+      ::WideCharToMultiByte(CP_ACP, 0, shortForm.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(std::max(bytes, 1)), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, shortForm.c_str(), -1, narrow.data(), bytes, nullptr, nullptr);
+  narrow.resize(std::strlen(narrow.c_str()));
+  return narrow;
 }
 
 std::string openWithDesktop(std::string_view path) {

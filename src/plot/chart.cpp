@@ -209,7 +209,9 @@ ChartLayout::ChartLayout(const ChartFigure& figure, Box area, const TextMeasure&
       }
       const double padding = high > low ? (high - low) * 0.05 : 1;
       const double step = niceStep(high - low + 2 * padding, 5);
-      axis.low = spec.minimum.value_or(std::floor((low - padding) / step) * step);
+      // Values that are never below zero get no axis below it.
+      const double bottom = std::floor((low - padding) / step) * step;
+      axis.low = spec.minimum.value_or(low >= 0 ? std::max(bottom, 0.0) : bottom);
       axis.high = spec.maximum.value_or(std::ceil((high + padding) / step) * step);
       if (!(axis.high > axis.low)) {
         axis.high = axis.low + 1;

@@ -9,42 +9,12 @@
 #include <cmath>
 
 #include "input/formats.h"
+#include "support/recording_canvas.h"
 
 namespace vexa::form {
 namespace {
 
-class RecordingCanvas final : public Canvas {
- public:
-  double textWidth(std::string_view text) const override {
-    return 6.0 * static_cast<double>(text.size());
-  }
-  double lineHeight() const override { return 13; }
-  double ascent() const override { return 10; }
-  void fill(const Box& box, Colour colour) override { fills.push_back({box, colour}); }
-  void frame(const Box&, Colour) override {}
-  void line(Point from, Point to, Colour colour, double) override {
-    lines.push_back({{from, to}, colour});
-  }
-  void polyline(const std::vector<Point>& points, Colour colour, double) override {
-    polylines.push_back({points, colour});
-  }
-  void dots(const std::vector<Point>& centres, double, Colour colour) override {
-    dotted.push_back({centres, colour});
-  }
-  void text(Point, std::string_view text, Colour) override { texts.emplace_back(text); }
-  void verticalText(Point, std::string_view text, Colour) override { texts.emplace_back(text); }
-  void clip(const Box&) override {}
-  void endClip() override {}
-
-  std::vector<std::pair<Box, Colour>> fills;
-  std::vector<std::pair<std::pair<Point, Point>, Colour>> lines;
-  std::vector<std::pair<std::vector<Point>, Colour>> polylines;
-  std::vector<std::pair<std::vector<Point>, Colour>> dotted;
-  std::vector<std::string> texts;
-  bool wrote(const std::string& text) const {
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-  }
-};
+using testing::RecordingCanvas;
 
 PreviewSeries series(const std::string& name, int box, std::vector<double> values,
                      double start = 44200.0, double step = 1.0 / 1440) {
