@@ -164,6 +164,8 @@ void TForm1::createControls() {
   Preview->hide();
   PreviewToggle = make<QCheckBox>(this, "PreviewToggle");
   PreviewToggle->setToolTip(QStringLiteral("Показать или скрыть график под формой (Ctrl+G)"));
+  PdfBox = make<QCheckBox>(this, "PdfBox");
+  PdfBox->setToolTip(QStringLiteral("«Пуск» сохранит рядом с книгой и отчёт в PDF"));
   LimitLabel = make<QLabel>(this, "LimitLabel");
   LimitSeries = make<QComboBox>(this, "LimitSeries");
   LimitLowLabel = make<QLabel>(this, "LimitLowLabel");
@@ -243,7 +245,8 @@ void TForm1::connectControls() {
       {CheckBox1, ControlId::CheckBox1}, {CheckBox2, ControlId::CheckBox2},
       {CheckBox3, ControlId::CheckBox3}, {CheckBox4, ControlId::CheckBox4},
       {CheckBox5, ControlId::CheckBox5}, {CheckBox6, ControlId::CheckBox6},
-      {CheckBox7, ControlId::CheckBox7}, {PreviewToggle, ControlId::PreviewToggle}};
+      {CheckBox7, ControlId::CheckBox7}, {PreviewToggle, ControlId::PreviewToggle},
+      {PdfBox, ControlId::PdfBox}};
   for (const auto& [box, id] : boxes) {
     const ControlId control = id;
     connect(box, &QCheckBox::toggled, this,
@@ -310,7 +313,8 @@ QWidget* TForm1::widgetOf(ControlId id) const {
                                                  LimitHighKind,
                                                  GapLabel,
                                                  Gap,
-                                                 LimitsInForce};
+                                                 LimitsInForce,
+                                                 PdfBox};
   return widgets[static_cast<std::size_t>(id)];
 }
 

@@ -46,6 +46,8 @@ class TForm1 final : public QWidget, private form::MainFormView {
   // Start hands the report input to the report builder, which drives the
   // spreadsheet application behind `server`; or another builder (tests).
   void useSpreadsheet(xl::AutomationServer& server, Clock clock = localNow);
+  // What opens the PDF report (the desktop's viewer, unless set).
+  void setPdfOpener(sheet::Opener opener) { presenter_->setPdfOpener(std::move(opener)); }
   void setReportBuilder(ReportBuilder* builder);
   const std::vector<AutomationComponents>& automationComponents() const;
 
@@ -100,6 +102,7 @@ class TForm1 final : public QWidget, private form::MainFormView {
   QProgressBar* ProgressBar2;
   PreviewChart* Preview;
   QCheckBox* PreviewToggle;
+  QCheckBox* PdfBox;  // Start writes the PDF report too
   // The row of limits above the preview.
   QLabel* LimitLabel;
   QComboBox* LimitSeries;

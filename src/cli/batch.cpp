@@ -23,6 +23,8 @@
 #include "input/open_export.h"
 #include "input/start.h"
 #include "input/text.h"
+#include "pdf/pdf_report.h"
+#include "pdf/workbook_pdf.h"
 #include "platform/files.h"
 #include "report/summary.h"
 #include "spreadsheet/package.h"
@@ -246,6 +248,7 @@ class StagedWorkbook {
     staging_ = sheet::stagingNameFor(final_);
     return staging_;
   }
+  const std::string& finalName() const { return final_; }
   // Moves the finished workbook onto its name; returns that name.
   std::string commit() {
     sheet::moveIntoPlace(staging_, final_);
@@ -300,6 +303,19 @@ bool checkLimits(const Options& options, const Session& session, const ReportCon
     }
   }
   return true;
+}
+
+// Hands a saved file to the desktop; one that nothing opens stays saved.
+void openSaved(const std::string& path, const Environment& environment, BatchHost& host) {
+  try {
+    environment.opener(path);
+  } catch (const xl::WorkbookNotShown& notShown) {
+    host.say(notShown.what());
+  }
+}
+
+bool isPdfName(const std::string& name) {
+  return name.size() >= 4 && (name.ends_with(".pdf") || name.ends_with(".PDF"));
 }
 
 // Open and Start for one file, as the window runs them; true when a workbook
@@ -360,6 +376,21 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
 
     std::vector<AutomationComponents> components;
     ExcelReport report(engine, host, session, components, environment.clock);
+    // The PDF is made from the finished workbook, and saved once the
+    // workbook has its name; with SOURCE_DATE_EPOCH it says it was made then.
+    const bool pdf = options.pdf || options.pdfOnly;
+    c.pdf = pdf;
+    std::string pdfBytes;
+    report.setFinisher([&](const xl::Workbook& book, const ReportSummary& summary,
+                           const ReportControls& controls, const CivilDateTime& madeAt) {
+      // 1970-01-01 is day 25569 of the serials.
+      const CivilDateTime made =
+          environment.propertiesClock
+              ? decodeDateTime(serialOf(25569 * kSecondsPerDay + environment.propertiesClock()))
+              : madeAt;
+      pdfBytes = pdf::pdfReport(pdf::pdfInputOf(book, summary, controls, made));
+      return std::function<void()>();  // saved below, once the workbook has its name
+    });
     StagedWorkbook workbook;
     report.setWorkbookNamer([&](const std::string& usualName) {
       return workbook.prepare(options.output ? WorkbookNames::withExtension(*options.output)
@@ -370,13 +401,29 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     if (components.empty()) {
       return false;
     }
+    if (options.pdfOnly) {
+      const std::string target = options.output && isPdfName(*options.output)
+                                     ? platform::absoluteText(*options.output)
+                                     : pdf::pdfPathFor(workbook.finalName());
+      sheet::writeFileAtomically(target, pdfBytes);
+      out << target << '\n';
+      if (options.open && environment.opener) {
+        openSaved(target, environment, host);
+      }
+      return true;
+    }
     const std::string saved = workbook.commit();
     out << saved << '\n';
+    std::string pdfSaved;
+    if (pdf) {
+      pdfSaved = pdf::pdfPathFor(saved);
+      sheet::writeFileAtomically(pdfSaved, pdfBytes);
+      out << pdfSaved << '\n';
+    }
     if (options.open && environment.opener) {
-      try {
-        environment.opener(saved);
-      } catch (const xl::WorkbookNotShown& notShown) {
-        host.say(notShown.what());  // saved all the same
+      openSaved(saved, environment, host);
+      if (!pdfSaved.empty()) {
+        openSaved(pdfSaved, environment, host);
       }
     }
     return true;
@@ -471,6 +518,12 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     } else if (argument == "--summary-only") {
       flag();
       options.summaryOnly = true;
+    } else if (argument == "--pdf") {
+      flag();
+      options.pdf = true;
+    } else if (argument == "--pdf-only") {
+      flag();
+      options.pdfOnly = true;
     } else if (argument == "-j" || argument == "--jobs" ||
                (argument.rfind("-j", 0) == 0 && argument.size() > 2)) {
       const std::string jobs =
@@ -502,6 +555,10 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     }
     if (options.summaryOnly && (options.output || options.open)) {
       throw UsageError("--summary-only книгу не сохраняет: --output и --open с ним не сочетаются");
+    }
+    if (options.summaryOnly && (options.pdf || options.pdfOnly)) {
+      throw UsageError(
+          "--summary-only отчётов не сохраняет: --pdf и --pdf-only с ним не сочетаются");
     }
     if (options.output &&
         (platform::kPathDelimiters.find(options.output->empty() ? '/' : options.output->back()) !=
@@ -547,9 +604,14 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err,
     const sheet::FileWriter staged = [](const std::string& path, std::string_view bytes) {
       sheet::writeFileAtomically(path, bytes, {}, sheet::Durability::Staged);
     };
+    // With --pdf-only the workbook is built for its chart and summary, and
+    // never written.
+    const sheet::FileWriter none = [](const std::string&, std::string_view) {};
     sheet::Engine engine(sheet::EngineOptions{
         .clock = environment.propertiesClock,
-        .writer = environment.writer ? environment.writer : staged,
+        .writer = options.pdfOnly      ? none
+                  : environment.writer ? environment.writer
+                                       : staged,
         .packThreads = static_cast<int>(std::max<std::size_t>(jobs / workers, 1))});
     for (std::size_t i = next++; i < options.files.size(); i = next++) {
       std::ostringstream fileOut;

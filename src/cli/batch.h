@@ -34,6 +34,8 @@ struct Options {
   std::map<std::string, Limits> limits;
   std::optional<double> gapMinutes;  // --gap MINUTES
   bool summaryOnly = false;          // print the summary, write no workbook
+  bool pdf = false;                  // --pdf: the PDF report beside the workbook
+  bool pdfOnly = false;              // --pdf-only: the PDF report without the workbook
   bool help = false;
   bool version = false;
 };

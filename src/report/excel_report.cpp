@@ -51,7 +51,8 @@ void ExcelReport::Excel(int count, const TextTable& Arr, double OsMin1, double O
   c.XL->setVisible(false);
   // 4-5.
   c.XL->setSheetsInNewWorkbook(3);
-  const std::string time = reportTimeStamp(clock_());
+  const CivilDateTime madeAt = clock_();
+  const std::string time = reportTimeStamp(madeAt);
   // 6-9.
   c.WB = c.XL->Workbooks()->Add();
   c.ASheet = c.XL->ActiveSheet();
@@ -84,10 +85,21 @@ void ExcelReport::Excel(int count, const TextTable& Arr, double OsMin1, double O
   });
   LayoutContext layout{count, Arr, OsMin1, OsMax1, s, session_, controls, c};
   buildLayout(layout);
-  writeSummary(layout, summary.get());
+  const ReportSummary figures = summary.get();
+  writeSummary(layout, figures);
 
-  // Finish.
+  // Finish: the PDF is made beside the save, and saved after it.
+  std::future<std::function<void()>> finishing;
+  if (controls.pdf && finisher_) {
+    finishing =
+        std::async(std::launch::async, [&] { return finisher_(*c.WB, figures, controls, madeAt); });
+  }
   c.WB->Save();
+  if (finishing.valid()) {
+    if (const std::function<void()> done = finishing.get()) {
+      done();
+    }
+  }
   c.XL->setDisplayAlerts(true);
   if (controls.CheckBox1) {
     try {

@@ -18,6 +18,8 @@
 
 namespace vexa {
 
+struct ReportSummary;
+
 // The window's controls as the report reads them, at the moment it runs.
 struct ReportControls {
   std::string Edit1;            // the path box: base of the workbook's name
@@ -38,6 +40,7 @@ struct ReportControls {
   // The gap threshold the user set, in minutes; none: three times the
   // export's usual interval.
   std::optional<double> gapMinutes;
+  bool pdf = false;  // «PDF»: the PDF report beside the workbook
 };
 
 // Where the report builder gets the controls and shows its message.
@@ -82,6 +85,17 @@ class ExcelReport final : public ReportBuilder {
   using WorkbookNamer = std::function<std::string(const std::string& usualName)>;
   void setWorkbookNamer(WorkbookNamer namer) { workbookNamer_ = std::move(namer); }
 
+  // What else is made of the workbook when «PDF» is ticked (the PDF
+  // report), before the workbook is shown or closed: from the finished
+  // workbook, the summary on its third sheet, the controls and when the
+  // report was made. It is made while the workbook is being saved (it only
+  // reads the workbook), on a thread of its own; what it returns is done
+  // once the workbook is saved, on the report's own thread.
+  using Finisher = std::function<std::function<void()>(
+      const xl::Workbook& workbook, const ReportSummary& summary, const ReportControls& controls,
+      const CivilDateTime& madeAt)>;
+  void setFinisher(Finisher finisher) { finisher_ = std::move(finisher); }
+
  private:
   xl::AutomationServer& server_;
   ReportHost& host_;
@@ -89,6 +103,7 @@ class ExcelReport final : public ReportBuilder {
   std::vector<AutomationComponents>& owner_;
   Clock clock_;
   WorkbookNamer workbookNamer_;
+  Finisher finisher_;
 };
 
 }  // namespace vexa

@@ -252,10 +252,15 @@ std::string savedPathOf(const xl::Workbook& workbook) {
 
 void openWithDesktop(const std::string& path) {
   const std::string failure = platform::openWithDesktop(path);
-  if (!failure.empty()) {
-    throw xl::WorkbookNotShown("Книга сохранена в файл \"" + path +
-                               "\", но открыть её не удалось: " + failure + ".");
+  if (failure.empty()) {
+    return;
   }
+  if (path.size() >= 4 && path.compare(path.size() - 4, 4, ".pdf") == 0) {
+    throw xl::WorkbookNotShown("Отчёт PDF сохранён в файл \"" + path +
+                               "\", но открыть его не удалось: " + failure + ".");
+  }
+  throw xl::WorkbookNotShown("Книга сохранена в файл \"" + path +
+                             "\", но открыть её не удалось: " + failure + ".");
 }
 
 const WorkbookModel* modelOf(const xl::Workbook& workbook) {

@@ -55,9 +55,10 @@ const WorkbookModel* modelOf(const xl::Workbook& workbook);
 // was closed; empty when it never was.
 std::string savedPathOf(const xl::Workbook& workbook);
 
-// Opens a file in the desktop's default application (xdg-open), without
-// waiting for it. Raises xl::WorkbookNotShown when no application takes it
-// or the opener cannot be started.
+// Opens a file (a workbook, a PDF report) in the desktop's default
+// application (xdg-open), without waiting for it. Raises xl::WorkbookNotShown,
+// which says where the file is, when no application takes it or the opener
+// cannot be started.
 void openWithDesktop(const std::string& path);
 
 }  // namespace vexa::sheet

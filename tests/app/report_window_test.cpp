@@ -27,6 +27,12 @@ class ReportWindowTest : public MainWindowTest {
         }}) {
     form.useSpreadsheet(engine,
                         [] { return decodeDateTime(parseDateTime("2021-01-07 15:30:45")); });
+    form.setPdfOpener([this](const std::string& path) {
+      if (noApplication) {
+        throw xl::WorkbookNotShown("Отчёт PDF сохранён в файл \"" + path + "\".");
+      }
+      opened.push_back(path);
+    });
   }
   std::vector<std::string> opened;
   bool noApplication = false;
@@ -61,6 +67,28 @@ TEST_F(ReportWindowTest, ASavedWorkbookNothingOpensIsASuccess) {
   EXPECT_TRUE(std::filesystem::exists(workbook));
   EXPECT_TRUE(form.Button2->isEnabled());
   EXPECT_FALSE(form.ProgressBar2->isVisible());
+}
+
+// «PDF» ticked: the PDF report beside the workbook, opened after it as the
+// workbook is; one that nothing opens is saved all the same.
+TEST_F(ReportWindowTest, ThePdfReportBesideTheWorkbook) {
+  form.setPreviewShown(true);
+  open("tag.csv", kClimateText);
+  ASSERT_TRUE(form.PdfBox->isVisible());
+  form.PdfBox->setChecked(true);
+  form.Button2->click();
+  EXPECT_TRUE(dialogs.messages.empty()) << lastMessage().toStdString();
+  const std::string workbook = (dir.path() / "tag-070121_153045.xlsx").string();
+  const std::string pdf = (dir.path() / "tag-070121_153045.pdf").string();
+  EXPECT_EQ(opened, (std::vector<std::string>{pdf, workbook}));
+  EXPECT_EQ(testing::bytesOf(pdf).substr(0, 5), "%PDF-");
+
+  noApplication = true;
+  form.Button2->click();
+  ASSERT_EQ(dialogs.messages.size(), 2u);  // the PDF's and the workbook's
+  EXPECT_EQ(dialogs.messages[0].kind, ShownMessage::Information);
+  EXPECT_EQ(dialogs.messages[0].text.toStdString(), "Отчёт PDF сохранён в файл \"" + pdf + "\".");
+  EXPECT_TRUE(form.Button2->isEnabled());
 }
 
 TEST_F(ReportWindowTest, WithoutOpeningItSaysSaved) {

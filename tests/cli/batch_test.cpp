@@ -196,6 +196,8 @@ TEST_F(BatchTest, UsageErrors) {
        "--limit: предел «abc» ряда «temperature» — не число"},
       {{"--limit", "temperature=1:2", "--limit", "temperature=3:", climate},
        "--limit: пределы ряда «temperature» заданы дважды"},
+      {{"--summary-only", "--pdf", climate},
+       "--summary-only отчётов не сохраняет: --pdf и --pdf-only с ним не сочетаются"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(run(c.arguments), 2) << c.message;
@@ -207,6 +209,39 @@ TEST_F(BatchTest, UsageErrors) {
 }
 
 using testing::bytesOf;
+
+// --pdf puts the PDF report beside the workbook under its name; --pdf-only
+// writes the PDF alone, under the workbook's name or the .pdf one --output
+// gives; each saved file's path is a line of standard output.
+TEST_F(BatchTest, PdfReportBesideTheWorkbookOrAlone) {
+  const std::string climate = file("tag.csv", kClimate);
+  const std::string stamped = (dir.path() / "tag-070121_153045").string();
+  const std::string named = (dir.path() / "named").string();
+  struct Case {
+    std::vector<std::string> arguments;
+    std::vector<std::string> saved;
+  };
+  const Case cases[] = {
+      {{"--pdf", climate}, {stamped + ".xlsx", stamped + ".pdf"}},
+      {{"--pdf", "--output", named + ".xlsx", climate}, {named + ".xlsx", named + ".pdf"}},
+      {{"--pdf-only", climate}, {stamped + ".pdf"}},
+      {{"--pdf-only", "--output", named + ".pdf", climate}, {named + ".pdf"}},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(dir.path() / "tag-070121_153045.xlsx");
+    for (const char* leftover : {"tag-070121_153045.pdf", "named.xlsx", "named.pdf"}) {
+      std::filesystem::remove(dir.path() / leftover);
+    }
+    EXPECT_EQ(run(c.arguments), 0) << err.str();
+    EXPECT_EQ(lines(out), c.saved);
+    std::set<std::string> expected{"tag.csv"};
+    for (const std::string& path : c.saved) {
+      expected.insert(std::filesystem::path(path).filename().string());
+      EXPECT_EQ(bytesOf(path).substr(0, 4), path.ends_with(".pdf") ? "%PDF" : "PK\x03\x04") << path;
+    }
+    EXPECT_EQ(folder(), expected);  // nothing staged is left beside them
+  }
+}
 
 // A workbook at --output stays byte for byte until the new report is
 // complete: a report that fails after the lifecycle's early save, or a save

@@ -13,6 +13,10 @@ panel_reports, with NAME.json beside NAME.xlsx) checked by one stage:
                chart page as LibreOffice draws it: gridlines, axis lines, the
                plot area where its layout puts it, time labels below the plot
   gnumeric_chart  the chart page as Gnumeric prints it: its series drawn
+  pdf          the PDF report beside each workbook: qpdf finds no fault, every
+               font embedded, every figure of the third sheet in its text
+               beside its label, the first page's chart in each series'
+               colour, and as many pages as «Стр. N из M» says, none empty
   excel        the structure of every chart part against the charts Excel
                itself wrote (tests/interop/excel-reference)
   poi          every cell, and every chart's series and axes, as Apache POI
@@ -757,6 +761,126 @@ def stage_gnumeric_chart(cases, args):
     shutil.rmtree(out, ignore_errors=True)
 
 
+# The colours of a chart's series by their place (the workbook's theme).
+SERIES_COLOURS = ["4F81BD", "C0504D", "9BBB59", "8064A2", "4BACC6", "F79646", "385D8A", "8C3836"]
+ISO_STAMP = re.compile(r"^(\d{4})-(\d{2})-(\d{2})( \d{2}:\d{2}:\d{2})?$")
+
+
+def pdf_shown(text, decimals):
+    """A cell of the third sheet as the PDF report prints it."""
+    if decimals >= 0 and text:
+        shown = f"{float(text.replace(',', '.')):.{decimals}f}".replace(".", ",")
+        return shown[1:] if shown.startswith("-") and not shown.strip("-0,") else shown
+    m = ISO_STAMP.match(text)
+    if m:
+        return f"{m.group(3)}.{m.group(2)}.{m.group(1)}{m.group(4) or ''}"
+    return text
+
+
+def words(text):
+    return text.split()
+
+
+def follows(tokens, label, values):
+    """Whether each value's words come after an occurrence of the label's
+    words, in order: in one table, or in the parts a wide table is printed
+    in, each of which begins with the label again."""
+    remaining = list(values)
+    n = len(label)
+    for start in range(len(tokens) - n + 1):
+        if not remaining:
+            break
+        if tokens[start:start + n] != label:
+            continue
+        at = start + n
+        while remaining and at < len(tokens) and at < start + n + 12 * len(values) + 40:
+            value = remaining[0]
+            if tokens[at:at + len(value)] == value:
+                remaining.pop(0)
+                at += len(value)
+            elif tokens[at:at + len(label)] == label:
+                break
+            else:
+                at += 1
+    return not remaining
+
+
+def stage_pdf(cases, args):
+    for program in ("qpdf", "pdffonts", "pdftotext", "pdftoppm", "pdfinfo"):
+        need(program)
+    out = tempfile.mkdtemp(prefix="panel-pdf-report-")
+    for case in cases:
+        pdf = os.path.splitext(case["workbook"])[0] + ".pdf"
+        name = case["case"]
+        if not os.path.exists(pdf):
+            fail(name, "no PDF report beside the workbook")
+            continue
+        check = run(["qpdf", "--check", pdf], check=False)
+        if check.returncode != 0 or "No syntax or stream encoding errors" not in check.stdout:
+            fail(name, f"qpdf finds faults: {(check.stdout + check.stderr).strip()[:300]}")
+        fonts = run(["pdffonts", pdf]).stdout.splitlines()[2:]
+        if not fonts or any(line.split()[-5] != "yes" for line in fonts):
+            fail(name, "a font is not embedded: " + "; ".join(fonts))
+        text = run(["pdftotext", "-raw", "-enc", "UTF-8", pdf, "-"], check=False)
+        if "Warning" in text.stderr or "Error" in text.stderr:
+            fail(name, f"pdftotext complains: {text.stderr.strip()[:200]}")
+        tokens = words(text.stdout)
+
+        # Every figure of the third sheet beside its label, up to the sign-off.
+        missing = []
+        for texts, shown in zip(case["summary"], case["summary_decimals"]):
+            if texts and texts[0] == "Проверил":
+                break
+            cells = [pdf_shown(t, d) for t, d in zip(texts, shown)]
+            if not cells or not cells[0]:
+                continue
+            values = [words(v) for v in cells[1:] if v.strip()]
+            if not follows(tokens, words(cells[0]), values):
+                missing.append(" | ".join(c for c in cells if c))
+        if missing:
+            fail(name, f"{len(missing)} rows of the summary not in the PDF as on the sheet, "
+                       f"such as: {missing[0][:200]}")
+
+        # Pages: as many as the footers count, none empty, the sign-off last.
+        pages = int(re.search(r"Pages:\s+(\d+)", run(["pdfinfo", pdf]).stdout).group(1))
+        for page in range(1, pages + 1):
+            page_text = run(["pdftotext", "-f", str(page), "-l", str(page), "-enc", "UTF-8",
+                             pdf, "-"]).stdout
+            if f"Стр. {page} из {pages}" not in page_text:
+                fail(name, f"page {page} does not say «Стр. {page} из {pages}»")
+            if len(page_text.split()) < 12:
+                fail(name, f"page {page} is all but empty")
+            if page == pages and not all(w in page_text for w in ("Проверил", "Подпись", "Дата",
+                                                                   "SHA-256")):
+                fail(name, "the last page has no sign-off lines and digest")
+
+        # The first page's chart, in every series' colour.
+        if case["layout"] in (3, 6, 9, 100) and case["case"] != "empty_window":
+            with zipfile.ZipFile(case["workbook"]) as package:
+                chart = ET.fromstring(package.read("xl/charts/chart1.xml"))
+            series = [ser for ser in chart.iter(q("c", "ser")) if ser.find(
+                f"{q('c', 'spPr')}/{q('a', 'ln')}/{q('a', 'prstDash')}") is None]
+            stem = os.path.join(out, name)
+            run(["pdftoppm", "-r", "100", "-f", "1", "-l", "1", pdf, stem])
+            page = glob.glob(stem + "*.ppm")
+            pixels = read_ppm(page[0]) if page else b""
+            for position in range(len(series)):
+                colour = bytes.fromhex(SERIES_COLOURS[position % len(SERIES_COLOURS)])
+                if not has_colour(pixels, colour):
+                    fail(name, f"the chart on page 1 has no line in the colour of series "
+                               f"{position + 1} (#{colour.hex()})")
+    shutil.rmtree(out, ignore_errors=True)
+
+
+def has_colour(pixels, colour, tolerance=24):
+    r, g, b = colour
+    for i in range(0, len(pixels) - 2, 3):
+        if (abs(pixels[i] - r) <= tolerance and abs(pixels[i + 1] - g) <= tolerance
+                and abs(pixels[i + 2] - b) <= tolerance):
+            return True
+    return False
+
+
 # The chart page at 72 dpi: a pixel is a point of the page.
 # The value axes' labels carry decimals ("0,00" and "0,000" formats).
 NUMBER_WORD = re.compile(r"^-?\d+[.,]\d+$")
@@ -1318,6 +1442,7 @@ STAGES = {
     "libreoffice": stage_libreoffice,
     "gnumeric": stage_gnumeric,
     "gnumeric_chart": stage_gnumeric_chart,
+    "pdf": stage_pdf,
     "openpyxl": stage_openpyxl,
     "xlsx2csv": stage_xlsx2csv,
     "chart": stage_chart,

@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
   for (const PanelCase& c : cases) {
     const std::string workbook = (out / (c.name + ".xlsx")).string();
     std::vector<std::string> arguments = c.options;
-    arguments.insert(arguments.end(), {"--output", workbook, c.file});
+    arguments.insert(arguments.end(), {"--pdf", "--output", workbook, c.file});
     std::string description;
     vexa::cli::Environment environment;
     environment.opener = [](const std::string&) {};

@@ -31,7 +31,9 @@ uninstall || true  # what an earlier run left
 
 "$wine" "$setup" /S
 /usr/lib/wine/wineserver -w
-for file in vexa-chart.exe vexa-chart-report.exe uninstall.exe README.txt examples/tag_climate.csv; do
+for file in vexa-chart.exe vexa-chart-report.exe uninstall.exe README.txt examples/tag_climate.csv \
+            fonts/LiberationSans-Regular.ttf fonts/LiberationSans-Bold.ttf \
+            fonts/LiberationSans-LICENSE.txt; do
   [ -f "$installed/$file" ] || fail "not installed: $file"
 done
 [ -f "$shortcut" ] || fail "no Start-menu entry"
@@ -50,9 +52,11 @@ grep -a -A8 -F '[Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vexa_C
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$examples/tag_climate.csv" "$work/"
-"$wine" "$installed/vexa-chart-report.exe" --output "Z:$work/report.xlsx" "Z:$work/tag_climate.csv" \
-  > /dev/null 2> "$work/err" || fail "the installed program: $(cat "$work/err")"
+"$wine" "$installed/vexa-chart-report.exe" --pdf --output "Z:$work/report.xlsx" \
+  "Z:$work/tag_climate.csv" > /dev/null 2> "$work/err" ||
+  fail "the installed program: $(cat "$work/err")"
 unzip -l "$work/report.xlsx" | grep -q xl/charts/chart1.xml || fail "no chart in the report"
+head -c 5 "$work/report.pdf" | grep -q '%PDF-' || fail "no PDF beside the report (its fonts?)"
 
 # While the window runs, a silent uninstall removes nothing and says so.
 "$wine" "$installed/vexa-chart.exe" &
@@ -83,7 +87,8 @@ fi
 # The portable .zip.
 unzip -l "$portable" > "$work/listing"
 for file in Vexa_Chart/vexa-chart.exe Vexa_Chart/vexa-chart-report.exe Vexa_Chart/README.txt \
-            Vexa_Chart/examples/tag_climate.csv; do
+            Vexa_Chart/examples/tag_climate.csv Vexa_Chart/fonts/LiberationSans-Regular.ttf \
+            Vexa_Chart/fonts/LiberationSans-LICENSE.txt; do
   grep -q " $file\$" "$work/listing" || fail "not in the .zip: $file"
 done
 echo ok

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The same export, options and clock give the same workbook, byte for byte,
-# from the Linux and the Windows batch programs.
+# The same export, options and clock give the same workbook and the same PDF
+# report, byte for byte, from the Linux and the Windows batch programs.
 #   same_workbooks_test.sh WINE_RUNNER LINUX_PROGRAM WINDOWS_PROGRAM.exe EXAMPLES_DIR
 set -euo pipefail
 wine=$1
@@ -27,18 +27,19 @@ for export in "$examples"/*.csv; do
       esac
     done
     linux_status=0; windows_status=0
-    "$linux" "${args[@]}" --output "$work/linux.xlsx" "$export" > /dev/null 2>&1 ||
+    "$linux" "${args[@]}" --pdf --output "$work/linux.xlsx" "$export" > /dev/null 2>&1 ||
       linux_status=$?
-    "$wine" "$windows" "${args[@]}" --output "$work/windows.xlsx" "$export" > /dev/null 2>&1 ||
-      windows_status=$?
+    "$wine" "$windows" "${args[@]}" --pdf --output "$work/windows.xlsx" "$export" \
+      > /dev/null 2>&1 || windows_status=$?
     [ "$linux_status" -eq "$windows_status" ] ||
       fail "$name $options: exit $linux_status on Linux, $windows_status on Windows"
     if [ "$linux_status" -eq 0 ]; then
       cmp -s "$work/linux.xlsx" "$work/windows.xlsx" || fail "$name $options: workbooks differ"
+      cmp -s "$work/linux.pdf" "$work/windows.pdf" || fail "$name $options: PDF reports differ"
       compared=$((compared + 1))
     fi
-    rm -f "$work/linux.xlsx" "$work/windows.xlsx"
+    rm -f "$work/linux.xlsx" "$work/windows.xlsx" "$work/linux.pdf" "$work/windows.pdf"
   done
 done
 [ "$compared" -ge 14 ] || fail "only $compared workbooks compared"
-echo "ok: $compared workbooks the same"
+echo "ok: $compared workbooks and their PDF reports the same"

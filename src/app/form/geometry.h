@@ -71,6 +71,7 @@ inline constexpr int kProgressClimateLightTop = 155;
 // progress bar's row where the layout has one (the bar takes it while Start
 // runs).
 inline constexpr Rect PreviewToggle{8, 132, 80, 17};
+inline constexpr Rect PdfBox{96, 132, 50, 17};
 inline constexpr int kPreviewMargin = 8;
 // The rows of limits at the top of the preview's area, in it: the series,
 // its low and its high limit; under them each limit's alarm delay and kind,

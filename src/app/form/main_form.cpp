@@ -9,8 +9,11 @@
 #include "input/messages.h"
 #include "input/preview.h"
 #include "input/text.h"
+#include "pdf/workbook_pdf.h"
 #include "platform/files.h"
 #include "report/summary.h"
+#include "spreadsheet/engine.h"
+#include "spreadsheet/package.h"
 
 namespace vexa::form {
 
@@ -51,7 +54,8 @@ constexpr const char* kNames[] = {"Edit1",
                                   "LimitHighKind",
                                   "GapLabel",
                                   "Gap",
-                                  "LimitsInForce"};
+                                  "LimitsInForce",
+                                  "PdfBox"};
 static_assert(std::size(kNames) == kControlCount, "a name for every control");
 
 constexpr ControlId kPickers[4] = {ControlId::DateTimePicker1, ControlId::DateTimePicker2,
@@ -136,6 +140,7 @@ MainForm::MainForm(FormDialogs& dialogs, MainFormView& view) : dialogs_(dialogs)
       {ControlId::GapLabel, layout::GapLabel, "Пропуск:", false, true, false},
       {ControlId::Gap, layout::Gap, "", false, true, false},
       {ControlId::LimitsInForce, layout::LimitsInForce, "", false, true, false},
+      {ControlId::PdfBox, layout::PdfBox, "PDF", false, true, false},
   };
   for (const Designed& d : designed) {
     state_[d.id].geometry = d.geometry;
@@ -178,6 +183,10 @@ void MainForm::updatePreviewInView() {
   if (toggleTop_ >= 0) {
     toggle.geometry.top = toggleTop_;
   }
+  // «PDF» stands beside it, in the same row.
+  ControlState& pdf = control(ControlId::PdfBox);
+  pdf.visible = toggle.visible;
+  pdf.geometry.top = toggle.geometry.top;
   toggle.checked = state_.previewShown;
   // The row of limits stands at the top of the preview's area.
   const bool limitsShown = state_.previewInView && !limitKeys_.empty();
@@ -644,6 +653,7 @@ void MainForm::useSettings(SettingsStore& settings) {
     state_.previewWidth = std::max(std::atoi(width->c_str()), layout::kClientWidth);
   }
   OpenDialog1.InitialDir = settings.value("open/folder").value_or("");
+  control(ControlId::PdfBox).checked = settings.value("report/pdf").value_or("false") == "true";
   setPreviewShown(settings.value("preview/shown").value_or("true") != "false");
 }
 
@@ -660,6 +670,9 @@ void MainForm::setChecked(ControlId box, bool checked) {
     return;
   }
   control(box).checked = checked;
+  if (box == ControlId::PdfBox) {
+    remember("report/pdf", checked ? "true" : "false");
+  }
   if (inGroup(box) || box == ControlId::CheckBox7) {
     updatePreviewPlaces();  // a series shown or hidden, or an axis's scale
     updateLimitsRow();
@@ -1014,6 +1027,27 @@ void MainForm::useSpreadsheet(xl::AutomationServer& server, Clock clock) {
   excelReport_ =
       std::make_unique<ExcelReport>(server, host, session, automationComponents_, std::move(clock));
   reportBuilder_ = excelReport_.get();
+  if (!pdfOpener_) {
+    pdfOpener_ = sheet::openWithDesktop;
+  }
+  // The PDF beside the saved workbook, saved as safely; a PDF that nothing
+  // shows is saved all the same, and said so.
+  excelReport_->setFinisher([this](const xl::Workbook& workbook, const ReportSummary& summary,
+                                   const ReportControls& controls, const CivilDateTime& madeAt) {
+    auto bytes = std::make_shared<std::string>(
+        pdf::pdfReport(pdf::pdfInputOf(workbook, summary, controls, madeAt)));
+    return [this, &workbook, bytes, open = controls.CheckBox1] {
+      const std::string path = pdf::pdfPathFor(sheet::savedPathOf(workbook));
+      sheet::writeFileAtomically(path, *bytes);
+      if (open) {
+        try {
+          pdfOpener_(path);
+        } catch (const xl::WorkbookNotShown& notShown) {
+          showInformation(notShown.what());
+        }
+      }
+    };
+  });
 }
 
 ReportControls MainForm::controls() {
@@ -1031,6 +1065,7 @@ ReportControls MainForm::controls() {
   c.OpenDialog1FileName = OpenDialog1.FileName;
   c.limits = limits_;
   c.gapMinutes = gapMinutes_;
+  c.pdf = state_[ControlId::PdfBox].checked;
   return c;
 }
 

@@ -22,6 +22,7 @@
 #include "input/start.h"
 #include "input/statistics.h"
 #include "report/excel_report.h"
+#include "spreadsheet/engine.h"
 
 namespace vexa::form {
 
@@ -66,8 +67,10 @@ enum class ControlId {
   Gap,
   // The limits in force, in the form when the preview is hidden.
   LimitsInForce,
+  // Beside the preview's switch: Start writes the PDF report too.
+  PdfBox,
 };
-inline constexpr int kControlCount = 36;
+inline constexpr int kControlCount = 37;
 
 // The designer name of a control ("CheckBox2").
 const char* nameOf(ControlId id);
@@ -165,8 +168,12 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
 
   // Start hands the report input to the report builder, which drives the
   // spreadsheet application behind `server`; or another builder (tests).
+  // With «PDF» ticked, the PDF report is saved beside the workbook and, with
+  // «Открыть файл по завершению?», opened by the PDF opener (the desktop's
+  // viewer, unless set).
   void useSpreadsheet(xl::AutomationServer& server, Clock clock = localNow);
   void setReportBuilder(ReportBuilder* builder) { reportBuilder_ = builder; }
+  void setPdfOpener(sheet::Opener opener) { pdfOpener_ = std::move(opener); }
   // The automation components of every report so far, kept until the window goes.
   const std::vector<AutomationComponents>& automationComponents() const {
     return automationComponents_;
@@ -284,6 +291,7 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   ReportBuilder* reportBuilder_ = nullptr;
   std::vector<AutomationComponents> automationComponents_;
   std::unique_ptr<ExcelReport> excelReport_;
+  sheet::Opener pdfOpener_;
   SettingsStore* settings_ = nullptr;
   int shownProgress_ = 0;                 // the last position painted
   int toggleTop_ = -1;                    // where the layout has room for PreviewToggle; -1: none

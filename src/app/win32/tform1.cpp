@@ -28,7 +28,7 @@ int idOf(ControlId id) {
 
 bool isCheckBox(ControlId id) {
   return id == ControlId::CheckBox1 || form::inGroup(id) || id == ControlId::CheckBox7 ||
-         id == ControlId::PreviewToggle;
+         id == ControlId::PreviewToggle || id == ControlId::PdfBox;
 }
 
 int pickerIndex(ControlId id) {
@@ -137,6 +137,7 @@ void TForm1::createControls() {
   make(ControlId::CheckBox7, WC_BUTTONW, box);
   make(ControlId::Label1, WC_STATICW, SS_LEFT);
   make(ControlId::PreviewToggle, WC_BUTTONW, box);
+  make(ControlId::PdfBox, WC_BUTTONW, box);
   // The row of limits above the preview.
   make(ControlId::LimitLabel, WC_STATICW, SS_LEFT);
   make(ControlId::LimitSeries, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);

@@ -564,6 +564,10 @@ TEST_F(MainFormTest, SettingsOutliveTheWindow) {
   form.setPreviewShown(false);
   form.setPreviewShown(true);
   form.setPreviewSize(900, 333);
+  form.setChecked(ControlId::PdfBox, true);
+  EXPECT_TRUE(view.shown[ControlId::PdfBox].visible);  // beside the switch
+  EXPECT_EQ(view.shown[ControlId::PdfBox].geometry.top,
+            view.shown[ControlId::PreviewToggle].geometry.top);
   open("climate.csv", kClimate);  // Open keeps the size the user gave the window
   EXPECT_EQ(view.shown.previewWidth, 900);
   EXPECT_EQ(view.shown.previewHeight, 333);
@@ -571,6 +575,7 @@ TEST_F(MainFormTest, SettingsOutliveTheWindow) {
   EXPECT_EQ(settings.values.at("preview/shown"), "false");
   EXPECT_EQ(settings.values.at("preview/height"), "333");
   EXPECT_EQ(settings.values.at("preview/width"), "900");
+  EXPECT_EQ(settings.values.at("report/pdf"), "true");
   EXPECT_EQ(settings.values.at("open/folder"), platform::textOf(dir.path()));
 
   testing::ScriptedFormDialogs otherDialogs;
@@ -580,6 +585,7 @@ TEST_F(MainFormTest, SettingsOutliveTheWindow) {
   EXPECT_FALSE(next.state().previewShown);
   EXPECT_EQ(next.state().previewHeight, 333);
   EXPECT_EQ(next.state().previewWidth, 900);
+  EXPECT_TRUE(next.state()[ControlId::PdfBox].checked);
   otherDialogs.answerCancel();
   next.clickOpen();
   EXPECT_EQ(otherDialogs.lastFolder, platform::textOf(dir.path()));
