@@ -6,17 +6,14 @@
 #   bench/pdf_report.sh [BUILD_DIR] (RUNS=11 by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build/release}
 runs=${RUNS:-11}
-program=$build/src/vexa-chart-report
-generate=$build/bench/vexa-generate-export
-[ -x "$program" ] && [ -x "$generate" ] || { echo "build $build first (scripts/build.sh)"; exit 1; }
+source bench/timing.sh
+bench_programs "${1:-}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$generate" climate 1000000 "$work/climate_1m.csv"
 cat "$work/climate_1m.csv" > /dev/null  # from the page cache, as a user's second run
-source bench/timing.sh
 
 : > "$work/workbook"
 : > "$work/pdf"

@@ -11,3 +11,12 @@ seconds() {
   end=$(date +%s%N)
   awk -v ns=$((end - start)) 'BEGIN { printf "%.4f\n", ns / 1e9 }'
 }
+
+# The programs of the build folder $1 (build/release by default): sets
+# $program and $generate, and ends the script when they are not built.
+bench_programs() {
+  build=${1:-build/release}
+  program=$build/src/vexa-chart-report
+  generate=$build/bench/vexa-generate-export
+  [ -x "$program" ] && [ -x "$generate" ] || { echo "build $build first (scripts/build.sh)"; exit 1; }
+}

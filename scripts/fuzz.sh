@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, libFuzzer, address and undefined-behaviour
-# sanitizers) and runs a target, or all four, for SECONDS each, two at a
+# sanitizers) and runs a target, or all five, for SECONDS each, two at a
 # time. A finding (a crash, a leak, a hang, a failed check) ends with status
 # 1; its input is kept under build/fuzz/findings/ and belongs, once fixed, in
 # tests/fuzz/corpus/TARGET/ as a regression input.
-#   scripts/fuzz.sh open|start|entry|report|all [SECONDS]
+#   scripts/fuzz.sh open|start|entry|report|join|all [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 which=${1:-all}
 seconds=${2:-60}
 case "$which" in
-  all) targets=(open start entry report) ;;
-  open|start|entry|report) targets=("$which") ;;
-  *) echo "usage: $0 open|start|entry|report|all [SECONDS]" >&2; exit 2 ;;
+  all) targets=(open start entry report join) ;;
+  open|start|entry|report|join) targets=("$which") ;;
+  *) echo "usage: $0 open|start|entry|report|join|all [SECONDS]" >&2; exit 2 ;;
 esac
 bash scripts/build.sh fuzz > /dev/null
 mkdir -p build/fuzz/findings

@@ -19,6 +19,7 @@
 
 #include "input/datetime.h"
 #include "input/formats.h"
+#include "input/join.h"
 #include "input/messages.h"
 #include "input/open_export.h"
 #include "input/start.h"
@@ -318,12 +319,20 @@ bool isPdfName(const std::string& name) {
   return name.size() >= 4 && (name.ends_with(".pdf") || name.ends_with(".PDF"));
 }
 
+// How a joined export is shown: under the path its report is named after
+// (in the first download's folder), with what the join found.
+struct ExportView {
+  std::string shownAs;
+  JoinFacts joined;
+};
+
 // Open and Start for one file, as the window runs them; true when a workbook
 // was saved.
 bool reportFile(const std::string& file, int occurrence, const Options& options,
                 sheet::Engine& engine, WorkbookNames& names, std::ostream& out, std::ostream& err,
-                const Environment& environment) {
-  BatchHost host(file, err);
+                const Environment& environment, const ExportView* view = nullptr) {
+  const std::string& shown = view != nullptr ? view->shownAs : file;
+  BatchHost host(shown, err);
   try {
     // The folder names count too, as in the window, which always has the
     // whole path: "tag.csv" in a folder "MotionLog_1" is refused.
@@ -333,6 +342,9 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     }
     Session session;  // every file starts as the program does
     const ExportLayout layout = openExport(file, session, host);
+    if (view != nullptr) {
+      session.joined = view->joined;
+    }
     if (layout.count == kMotionEvents && (options.from || options.to)) {
       host.say(
           "У журнала событий движения нет интервала времени, --from и --to к нему не "
@@ -341,8 +353,8 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     }
 
     ReportControls& c = host.values();
-    c.Edit1 = file;
-    c.OpenDialog1FileName = file;
+    c.Edit1 = shown;
+    c.OpenDialog1FileName = shown;
     // The workbook is closed when done; --open opens it once it has its name.
     c.CheckBox1 = false;
     c.ComboBox1 = std::to_string(options.decimals);
@@ -431,6 +443,55 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     host.say(messageOf(error));
     return false;
   }
+}
+
+// The spreadsheet application of a worker that packs its workbooks on
+// `packThreads` cores. The workbooks are saved under staging names; the
+// move onto the final name makes them durable (StagedWorkbook).
+sheet::EngineOptions engineOptions(const Options& options, const Environment& environment,
+                                   std::size_t packThreads) {
+  const sheet::FileWriter staged = [](const std::string& path, std::string_view bytes) {
+    sheet::writeFileAtomically(path, bytes, {}, sheet::Durability::Staged);
+  };
+  // With --pdf-only the workbook is built for its chart and summary, and
+  // never written.
+  const sheet::FileWriter none = [](const std::string&, std::string_view) {};
+  return sheet::EngineOptions{
+      .clock = environment.propertiesClock,
+      .writer = options.pdfOnly      ? none
+                : environment.writer ? environment.writer
+                                     : staged,
+      .packThreads = static_cast<int>(std::max<std::size_t>(packThreads, 1))};
+}
+
+// One tag's downloads joined into one export (in a folder of its own that
+// goes when the report is done), reported as that export: named after the
+// first download, in its folder. The downloads left out are named.
+int runJoin(const Options& options, std::ostream& out, std::ostream& err,
+            const Environment& environment, std::size_t jobs) {
+  const std::string first = platform::absoluteText(options.files.front());
+  ExportView view;
+  JoinedExport joined;
+  std::optional<TemporaryFolder> folder;
+  try {
+    folder.emplace();
+    joined = joinExports(options.files, folder->path(), joinedExportName(first));
+  } catch (const std::exception& error) {
+    err << messageOf(error) << '\n';
+    return 1;
+  }
+  for (const std::string& leftOut : joined.leftOut) {
+    err << leftOut << '\n';
+  }
+  const std::string_view name = platform::fileNameOf(first);
+  view.shownAs = first.substr(0, first.size() - name.size()) + joinedExportName(first);
+  view.joined = {static_cast<int>(joined.joined.size()), joined.repeatedStamps,
+                 joined.differingStamps};
+  sheet::Engine engine(engineOptions(options, environment, jobs));
+  WorkbookNames names;
+  const bool saved =
+      reportFile(joined.path, 1, options, engine, names, out, err, environment, &view);
+  return saved && joined.leftOut.empty() ? 0 : 1;
 }
 
 }  // namespace
@@ -524,6 +585,9 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     } else if (argument == "--pdf-only") {
       flag();
       options.pdfOnly = true;
+    } else if (argument == "--join") {
+      flag();
+      options.join = true;
     } else if (argument == "-j" || argument == "--jobs" ||
                (argument.rfind("-j", 0) == 0 && argument.size() > 2)) {
       const std::string jobs =
@@ -550,8 +614,11 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     if (options.files.empty()) {
       throw UsageError("не указан ни один файл выгрузки");
     }
-    if (options.output && options.files.size() > 1) {
-      throw UsageError("--output — только для одного файла");
+    if (options.join && options.files.size() < 2) {
+      throw UsageError("--join: нужно не меньше двух выгрузок одного тега");
+    }
+    if (options.output && options.files.size() > 1 && !options.join) {
+      throw UsageError("--output — только для одного файла (или для --join)");
     }
     if (options.summaryOnly && (options.output || options.open)) {
       throw UsageError("--summary-only книгу не сохраняет: --output и --open с ним не сочетаются");
@@ -575,6 +642,9 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err,
   const std::size_t jobs = options.jobs > 0
                                ? static_cast<std::size_t>(options.jobs)
                                : std::max<std::size_t>(std::thread::hardware_concurrency(), 1);
+  if (options.join) {
+    return runJoin(options, out, err, environment, jobs);
+  }
   const std::size_t workers = std::min(jobs, options.files.size());
   WorkbookNames names;
   std::vector<int> occurrences;
@@ -599,20 +669,7 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err,
     // A spreadsheet application of its own for each worker; the cores that
     // -j gives are shared among the workers, so that a single file packs its
     // workbook on all of them and two files side by side on one each.
-    // The workbooks are saved under staging names; the move onto the final
-    // name makes them durable (StagedWorkbook).
-    const sheet::FileWriter staged = [](const std::string& path, std::string_view bytes) {
-      sheet::writeFileAtomically(path, bytes, {}, sheet::Durability::Staged);
-    };
-    // With --pdf-only the workbook is built for its chart and summary, and
-    // never written.
-    const sheet::FileWriter none = [](const std::string&, std::string_view) {};
-    sheet::Engine engine(sheet::EngineOptions{
-        .clock = environment.propertiesClock,
-        .writer = options.pdfOnly      ? none
-                  : environment.writer ? environment.writer
-                                       : staged,
-        .packThreads = static_cast<int>(std::max<std::size_t>(jobs / workers, 1))});
+    sheet::Engine engine(engineOptions(options, environment, jobs / workers));
     for (std::size_t i = next++; i < options.files.size(); i = next++) {
       std::ostringstream fileOut;
       std::ostringstream fileErr;

@@ -36,6 +36,7 @@ struct Options {
   bool summaryOnly = false;          // print the summary, write no workbook
   bool pdf = false;                  // --pdf: the PDF report beside the workbook
   bool pdfOnly = false;              // --pdf-only: the PDF report without the workbook
+  bool join = false;                 // --join: the files are one tag's downloads, one report
   bool help = false;
   bool version = false;
 };

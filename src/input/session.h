@@ -19,6 +19,14 @@ namespace vexa {
 inline constexpr double kValueMinStart = 1.029384756e15;
 inline constexpr double kValueMaxStart = -1.029384756e15;
 
+// A joined export: how many downloads it joins, the time stamps that stood
+// in more than one of them, and of those the ones whose values differed.
+struct JoinFacts {
+  int files = 0;  // 0: one export, not a join
+  long long repeatedStamps = 0;
+  long long differingStamps = 0;
+};
+
 struct Session {
   // Set by Open.
   std::vector<std::string> List;  // the export's lines after thinning, header first
@@ -34,6 +42,7 @@ struct Session {
   std::shared_ptr<const ExportReadings> readings;
   ExportSnapshot snapshot;
   std::string sha256;
+  JoinFacts joined;  // set by the join, before Open
 
   // Set by Start: the report input.
   TextTable Arr;         // the table to write, row 1 the headings

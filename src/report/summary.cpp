@@ -291,6 +291,16 @@ ReportSummary summarize(int count, const TextTable& Arr, const Session& session,
   return summary;
 }
 
+std::vector<std::pair<std::string, long long>> joinFigures(const JoinFacts& joined) {
+  if (joined.files == 0) {
+    return {};
+  }
+  return {{"Объединено выгрузок", joined.files},
+          {"Отметок времени в нескольких выгрузках", joined.repeatedStamps},
+          {"Из них с разными показаниями (взяты из выгрузки, названной позже)",
+           joined.differingStamps}};
+}
+
 ReportSummary summarizeSeries(const Session& session, std::vector<SummarySeries> series,
                               double windowStart, double windowEnd,
                               const std::map<std::string, Limits>& limits,
@@ -300,6 +310,7 @@ ReportSummary summarizeSeries(const Session& session, std::vector<SummarySeries>
   summary.windowStart = windowStart;
   summary.windowEnd = windowEnd;
   summary.thinning = session.thinning;
+  summary.joined = session.joined;
   const std::shared_ptr<const ExportReadings> readings =
       session.readings ? session.readings
                        : std::make_shared<const ExportReadings>(readingsOfLines(session.List));
@@ -509,6 +520,9 @@ std::string summaryText(const ReportSummary& summary) {
   }
   if (summary.unreadableLines > 0) {
     line({"", "Строк без читаемого времени", std::to_string(summary.unreadableLines)});
+  }
+  for (const auto& [figure, value] : joinFigures(summary.joined)) {
+    line({"", figure, std::to_string(value)});
   }
   for (std::size_t s = 0; s < summary.series.size(); ++s) {
     for (const SummaryRow& row : summary.rows) {

@@ -80,6 +80,10 @@ struct JournalSeries {
 // much; the summary itself is of every reading.
 inline constexpr const char* kThinningFigure = "Коэффициент сжатия таблицы";
 
+// The figures of a joined export, as the summary names them; none for one
+// export.
+std::vector<std::pair<std::string, long long>> joinFigures(const JoinFacts& joined);
+
 struct ReportSummary {
   std::string exportName;  // the export's file name
   std::string sha256;      // of the export's bytes
@@ -88,6 +92,7 @@ struct ReportSummary {
   int thinning = 1;               // the table and the chart show every thinning-th line
   long long readings = 0;         // every reading the figures cover
   long long unreadableLines = 0;  // lines whose time stamp does not read
+  JoinFacts joined;               // the downloads a joined export holds
   Verdict verdict = Verdict::NoLimits;
   std::vector<SummarySeries> series;
   std::vector<SummaryRow> rows;

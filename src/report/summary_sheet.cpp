@@ -218,6 +218,12 @@ SummaryCells summaryCells(const ReportSummary& summary, int decimals) {
     b.count(r, 2, summary.unreadableLines);
     b.style(r, 2, r, 2, Format::Count);
   }
+  for (const auto& [figure, value] : joinFigures(summary.joined)) {
+    r = b.next();
+    b.text(r, 1, figure);
+    b.count(r, 2, value);
+    b.style(r, 2, r, 2, Format::Count);
+  }
   if (!summary.sha256.empty()) {
     r = b.next();
     b.text(r, 1, "SHA-256 выгрузки");

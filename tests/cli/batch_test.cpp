@@ -198,6 +198,7 @@ TEST_F(BatchTest, UsageErrors) {
        "--limit: пределы ряда «temperature» заданы дважды"},
       {{"--summary-only", "--pdf", climate},
        "--summary-only отчётов не сохраняет: --pdf и --pdf-only с ним не сочетаются"},
+      {{"--join", climate}, "--join: нужно не меньше двух выгрузок одного тега"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(run(c.arguments), 2) << c.message;
@@ -209,6 +210,72 @@ TEST_F(BatchTest, UsageErrors) {
 }
 
 using testing::bytesOf;
+
+// Three overlapping downloads of one tag, joined, give the report of one
+// export that holds all their readings: the same figures, the same table;
+// the summary says what was joined. A download of another layout refuses
+// the join by its name.
+TEST_F(BatchTest, JoinedDownloadsReportAsOneExport) {
+  const std::string header = "Date/Time,Temperature (C),Moisture (%),Battery (Volts)\n";
+  std::vector<std::string> all;
+  for (int hour = 0; hour < 30; ++hour) {
+    all.push_back("2021-01-0" + std::to_string(2 + hour / 24) + "T" + (hour % 24 < 10 ? "0" : "") +
+                  std::to_string(hour % 24) + ":00:00+03:00," + std::to_string(hour % 7 - 3) +
+                  ".5,40.0,3.01\n");
+  }
+  const auto part = [&](int from, int to) {
+    std::string text = header;
+    for (int i = from; i <= to; ++i) {
+      text += all[static_cast<std::size_t>(i)];
+    }
+    return text;
+  };
+  const std::string whole = file("whole.csv", part(0, 29));
+  const std::vector<std::string> downloads{file("tag.csv", part(0, 12)),
+                                           file("tag-2.csv", part(10, 22)),
+                                           file("tag-3.csv", part(20, 29))};
+  const auto summary = [&](std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"--summary-only", "--limit", "temperature=-2:2"});
+    EXPECT_EQ(run(arguments), 0) << err.str();
+    std::vector<std::string> kept;
+    for (const std::string& line : lines(out)) {
+      if (line.find("\tВыгрузка\t") == std::string::npos &&
+          line.find("\tSHA-256") == std::string::npos &&
+          line.find("\tОбъединено") == std::string::npos &&
+          line.find("\tОтметок времени в нескольких") == std::string::npos &&
+          line.find("\tИз них") == std::string::npos) {
+        kept.push_back(line);
+      }
+    }
+    return std::make_pair(kept, out.str());
+  };
+  std::vector<std::string> joinedArguments{"--join"};
+  joinedArguments.insert(joinedArguments.end(), downloads.begin(), downloads.end());
+  const auto [joinedFigures, joinedText] = summary(joinedArguments);
+  EXPECT_EQ(joinedFigures, summary({whole}).first);
+  EXPECT_NE(joinedText.find("\tВыгрузка\ttag-объединение.csv\n"), std::string::npos);
+  EXPECT_NE(joinedText.find("\tОбъединено выгрузок\t3\n"), std::string::npos) << joinedText;
+  EXPECT_NE(joinedText.find("\tОтметок времени в нескольких выгрузках\t6\n"), std::string::npos);
+
+  // The workbook and the PDF, named after the first download, in its folder.
+  joinedArguments.insert(joinedArguments.begin(), "--pdf");
+  ASSERT_EQ(run(joinedArguments), 0) << err.str();
+  const std::string saved =
+      platform::textOf(dir.path() / platform::pathOf("tag-объединение-070121_153045.xlsx"));
+  EXPECT_EQ(lines(out),
+            (std::vector<std::string>{
+                saved, platform::textOf(dir.path() /
+                                        platform::pathOf("tag-объединение-070121_153045.pdf"))}));
+  const std::string single = (dir.path() / "single.xlsx").string();
+  ASSERT_EQ(run({"--output", single, whole}), 0) << err.str();
+  EXPECT_EQ(testing::readPackage(saved).at("xl/worksheets/sheet2.xml"),
+            testing::readPackage(single).at("xl/worksheets/sheet2.xml"));
+
+  const std::string other = file("другой.csv", kEvents);
+  EXPECT_EQ(run({"--join", downloads[0], other}), 1);
+  EXPECT_NE(err.str().find("«другой.csv»"), std::string::npos) << err.str();
+  EXPECT_EQ(out.str(), "");
+}
 
 // --pdf puts the PDF report beside the workbook under its name; --pdf-only
 // writes the PDF alone, under the workbook's name or the .pdf one --output
