@@ -27,6 +27,7 @@
 #include "pdf/pdf_report.h"
 #include "pdf/workbook_pdf.h"
 #include "platform/files.h"
+#include "report/overview.h"
 #include "report/summary.h"
 #include "spreadsheet/package.h"
 
@@ -268,9 +269,11 @@ class SummaryOnly final : public ReportBuilder {
   SummaryOnly(const Session& session, ReportHost& host) : session_(session), host_(host) {}
   void Excel(int count, const TextTable& Arr, double OsMin1, double OsMax1, int) override {
     const ReportControls controls = host_.controls();
-    text = summaryText(summarize(count, Arr, session_, controls, OsMin1, OsMax1, controls.limits));
+    summary = summarize(count, Arr, session_, controls, OsMin1, OsMax1, controls.limits);
+    done = true;
   }
-  std::string text;
+  ReportSummary summary;
+  bool done = false;
 
  private:
   const Session& session_;
@@ -330,7 +333,8 @@ struct ExportView {
 // was saved.
 bool reportFile(const std::string& file, int occurrence, const Options& options,
                 sheet::Engine& engine, WorkbookNames& names, std::ostream& out, std::ostream& err,
-                const Environment& environment, const ExportView* view = nullptr) {
+                const Environment& environment, const ExportView* view = nullptr,
+                OverviewExport* compared = nullptr) {
   const std::string& shown = view != nullptr ? view->shownAs : file;
   BatchHost host(shown, err);
   try {
@@ -382,8 +386,22 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
       SummaryOnly summary(session, host);
       ObservedReport observed(summary, environment.reportInput, file, session, host);
       runStart(session, choices, host, observed);
-      out << summary.text;
-      return !summary.text.empty();
+      if (!summary.done) {
+        return false;
+      }
+      if (compared != nullptr) {
+        // A row of the overview: the figures, not the lists.
+        compared->tag = std::string(platform::fileNameOf(shown));
+        compared->layout = layout.count;
+        compared->summary = std::move(summary.summary);
+        compared->summary.excursions.clear();
+        compared->summary.gaps.clear();
+        compared->summary.journal.clear();
+        compared->summary.journalDays.clear();
+        return true;
+      }
+      out << summaryText(summary.summary);
+      return true;
     }
 
     std::vector<AutomationComponents> components;
@@ -588,6 +606,9 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     } else if (argument == "--join") {
       flag();
       options.join = true;
+    } else if (argument == "--compare") {
+      flag();
+      options.compare = true;
     } else if (argument == "-j" || argument == "--jobs" ||
                (argument.rfind("-j", 0) == 0 && argument.size() > 2)) {
       const std::string jobs =
@@ -613,6 +634,13 @@ Options parseArguments(const std::vector<std::string>& arguments) {
   if (!options.help && !options.version) {
     if (options.files.empty()) {
       throw UsageError("не указан ни один файл выгрузки");
+    }
+    if (options.join && options.compare) {
+      throw UsageError("--join и --compare не сочетаются: выгрузки либо одного тега, либо разных");
+    }
+    if (options.compare && !options.summaryOnly) {
+      throw UsageError(
+          "--compare пока сопоставляет теги только в тексте: укажите и --summary-only");
     }
     if (options.join && options.files.size() < 2) {
       throw UsageError("--join: нужно не меньше двух выгрузок одного тега");
@@ -662,6 +690,7 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err,
     bool done = false;
   };
   std::vector<Outcome> outcomes(options.files.size());
+  std::vector<OverviewExport> compared(options.compare ? options.files.size() : 0);
   std::mutex lock;
   std::condition_variable finished;
   std::atomic<std::size_t> next{0};
@@ -673,8 +702,9 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err,
     for (std::size_t i = next++; i < options.files.size(); i = next++) {
       std::ostringstream fileOut;
       std::ostringstream fileErr;
-      const bool saved = reportFile(options.files[i], occurrences[i], options, engine, names,
-                                    fileOut, fileErr, environment);
+      const bool saved =
+          reportFile(options.files[i], occurrences[i], options, engine, names, fileOut, fileErr,
+                     environment, nullptr, options.compare ? &compared[i] : nullptr);
       const std::lock_guard<std::mutex> guard(lock);
       outcomes[i] = {fileOut.str(), fileErr.str(), saved, true};
       finished.notify_all();
@@ -699,6 +729,18 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err,
   }
   for (std::thread& thread : threads) {
     thread.join();
+  }
+  if (options.compare) {
+    // The exports reported, side by side; those that were not are named above.
+    std::vector<OverviewExport> rows;
+    for (std::size_t i = 0; i < compared.size(); ++i) {
+      if (outcomes[i].saved) {
+        rows.push_back(std::move(compared[i]));
+      }
+    }
+    if (!rows.empty()) {
+      out << overviewText(overviewOf(rows)) << std::flush;
+    }
   }
   return allSaved ? 0 : 1;
 }

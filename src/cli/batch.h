@@ -37,6 +37,7 @@ struct Options {
   bool pdf = false;                  // --pdf: the PDF report beside the workbook
   bool pdfOnly = false;              // --pdf-only: the PDF report without the workbook
   bool join = false;                 // --join: the files are one tag's downloads, one report
+  bool compare = false;              // --compare: the files are several tags, side by side
   bool help = false;
   bool version = false;
 };

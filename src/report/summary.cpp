@@ -467,8 +467,6 @@ std::string summaryNumber(double value) {
   return number;
 }
 
-namespace {
-
 // The text of one figure's value.
 std::string figureText(const SummaryRow& row, std::size_t s) {
   if (row.kind == FigureKind::Verdict || row.kind == FigureKind::Text) {
@@ -490,6 +488,8 @@ bool given(const SummaryRow& row, std::size_t s) {
              ? row.texts[s].has_value()
              : row.values[s].has_value();
 }
+
+namespace {
 
 std::string hoursText(Seconds seconds) {
   return shortestNumber(std::round(hoursOfSeconds(seconds) * 100) / 100, '.');

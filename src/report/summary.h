@@ -148,6 +148,11 @@ std::string summaryNumber(double value);
 // point or comma.
 std::string shortestNumber(double value, char point = '.');
 
+// Whether `row` gives a value for series `s`, and its text as the summary's
+// text shows it (a decimal point, date-times "YYYY-MM-DD HH:MM:SS").
+bool given(const SummaryRow& row, std::size_t s);
+std::string figureText(const SummaryRow& row, std::size_t s);
+
 // The summary as tab-separated text: first the verdict («Итог»), then one
 // row per figure: the series, the figure and its value (a decimal point,
 // date-times "YYYY-MM-DD HH:MM:SS"); then, after a blank line each, the

@@ -199,6 +199,9 @@ TEST_F(BatchTest, UsageErrors) {
       {{"--summary-only", "--pdf", climate},
        "--summary-only отчётов не сохраняет: --pdf и --pdf-only с ним не сочетаются"},
       {{"--join", climate}, "--join: нужно не меньше двух выгрузок одного тега"},
+      {{"--join", "--compare", "--summary-only", climate, climate},
+       "--join и --compare не сочетаются"},
+      {{"--compare", climate, climate}, "--compare пока сопоставляет теги только в тексте"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(run(c.arguments), 2) << c.message;
@@ -210,6 +213,78 @@ TEST_F(BatchTest, UsageErrors) {
 }
 
 using testing::bytesOf;
+
+// Several tags side by side: a row per export whose figures are those of
+// that export's own summary, the highest maximum and the lowest minimum
+// marked; an export that cannot be read is named and left out.
+TEST_F(BatchTest, ComparedTagsShowEachExportsOwnFigures) {
+  const std::string header = "Date/Time,Temperature (C),Moisture (%),Battery (Volts)\n";
+  const auto tag = [&](const std::string& name, const std::vector<std::string>& temperatures,
+                       const std::string& humidity) {
+    std::string text = header;
+    for (std::size_t i = 0; i < temperatures.size(); ++i) {
+      text += "2021-01-02T1" + std::to_string(i) + ":00:00+03:00," + temperatures[i] + "," +
+              humidity + ",3.01\n";
+    }
+    return file(name, text);
+  };
+  const std::vector<std::string> tags{tag("морозильник 1.csv", {"-20", "-18.5", "-8", "-19"}, "30"),
+                                      tag("морозильник 2.csv", {"-21.25", "-20", "-19.5"}, "40"),
+                                      tag("камера.csv", {"2", "4", "3.5", "5", "4"}, "50")};
+  std::vector<std::string> arguments{"--compare", "--summary-only", "--limit",
+                                     "temperature=-25:-15"};
+  arguments.insert(arguments.end(), tags.begin(), tags.end());
+  arguments.insert(arguments.begin() + 5,
+                   platform::textOf(dir.path() / platform::pathOf("нет.csv")));
+  ASSERT_EQ(run(arguments), 1);
+  EXPECT_NE(err.str().find("нет.csv"), std::string::npos) << err.str();
+  const std::vector<std::string> table = lines(out);
+  ASSERT_EQ(table.size(), 4u) << out.str();
+  const auto cells = [](const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, '\t');) {
+      fields.push_back(field);
+    }
+    if (line.ends_with('\t')) {
+      fields.emplace_back();
+    }
+    return fields;
+  };
+  const std::vector<std::string> headings = cells(table[0]);
+  for (std::size_t t = 0; t < tags.size(); ++t) {
+    SCOPED_TRACE(tags[t]);
+    const std::vector<std::string> row = cells(table[t + 1]);
+    ASSERT_EQ(row.size(), headings.size());
+    ASSERT_EQ(run({"--summary-only", "--limit", "temperature=-25:-15", tags[t]}), 0);
+    const std::string own = out.str();
+    // "Температура (ºС): минимум" is the line "Температура (ºС)\tМинимум\t..." of its own.
+    const std::pair<const char*, const char*> figures[] = {
+        {"минимум", "Минимум"},
+        {"время минимума", "Время минимума"},
+        {"максимум", "Максимум"},
+        {"время максимума", "Время максимума"},
+        {"среднее по времени", "Среднее по времени"},
+        {"средняя кинетическая температура", "Средняя кинетическая температура"},
+        {"выше верхнего предела, ч", "Выше верхнего предела: всего, ч"},
+        {"пропусков", "Пропусков"}};
+    for (const auto& [figure, label] : figures) {
+      const std::string heading = std::string("Температура (ºС): ") + figure;
+      const auto column = static_cast<std::size_t>(
+          std::find(headings.begin(), headings.end(), heading) - headings.begin());
+      ASSERT_LT(column, headings.size()) << heading;
+      EXPECT_NE(own.find("Температура (ºС)\t" + std::string(label) + "\t" + row[column] + "\n"),
+                std::string::npos)
+          << heading << " = " << row[column];
+    }
+    EXPECT_EQ(row[5], t == 1 ? "В норме" : "Тревога");
+  }
+  EXPECT_TRUE(table[1].ends_with("\tВлажность (%): наименьший минимум")) << table[1];
+  EXPECT_TRUE(table[2].ends_with("\tТемпература (ºС): наименьший минимум")) << table[2];
+  EXPECT_TRUE(table[3].ends_with(
+      "\tТемпература (ºС): наибольший максимум; Влажность (%): наибольший максимум"))
+      << table[3];
+}
 
 // Three overlapping downloads of one tag, joined, give the report of one
 // export that holds all their readings: the same figures, the same table;
