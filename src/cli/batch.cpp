@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -28,7 +29,10 @@
 #include "pdf/workbook_pdf.h"
 #include "platform/files.h"
 #include "report/overview.h"
+#include "report/report_layouts.h"
 #include "report/summary.h"
+#include "spreadsheet/comparison.h"
+#include "spreadsheet/ooxml_writer.h"
 #include "spreadsheet/package.h"
 
 namespace vexa::cli {
@@ -280,6 +284,39 @@ class SummaryOnly final : public ReportBuilder {
   ReportHost& host_;
 };
 
+// The report of one export for the comparison: its workbook built as the
+// report builds it, in memory and never saved; the comparison takes its
+// table and its chart's lines, with its summary.
+class ComparedReport final : public ReportBuilder {
+ public:
+  using Taker = std::function<void(const sheet::WorkbookModel& report, ReportSummary summary)>;
+  ComparedReport(xl::AutomationServer& server, const Session& session, ReportHost& host,
+                 Taker taker)
+      : server_(server), session_(session), host_(host), taker_(std::move(taker)) {}
+  void Excel(int count, const TextTable& Arr, double OsMin1, double OsMax1, int s) override {
+    const ReportControls controls = host_.controls();
+    AutomationComponents c;
+    c.XL = server_.attach();
+    c.XL->setSheetsInNewWorkbook(3);
+    c.WB = c.XL->Workbooks()->Add();
+    c.ASheet = c.XL->Sheets(count == kMotionEvents || count == kPairedState ? 1 : 2);
+    ReportSummary summary =
+        summarize(count, Arr, session_, controls, OsMin1, OsMax1, controls.limits);
+    LayoutContext layout{count, Arr, OsMin1, OsMax1, s, session_, controls, c};
+    buildLayout(layout);
+    taker_(*sheet::modelOf(*c.WB), std::move(summary));
+    c.WB->Close();
+    done = true;
+  }
+  bool done = false;
+
+ private:
+  xl::AutomationServer& server_;
+  const Session& session_;
+  ReportHost& host_;
+  Taker taker_;
+};
+
 // Limits only for the series the export has; a limit of a series the report
 // does not show is said and left out.
 bool checkLimits(const Options& options, const Session& session, const ReportControls& controls,
@@ -334,7 +371,7 @@ struct ExportView {
 bool reportFile(const std::string& file, int occurrence, const Options& options,
                 sheet::Engine& engine, WorkbookNames& names, std::ostream& out, std::ostream& err,
                 const Environment& environment, const ExportView* view = nullptr,
-                OverviewExport* compared = nullptr) {
+                OverviewExport* compared = nullptr, sheet::ComparisonBook* book = nullptr) {
   const std::string& shown = view != nullptr ? view->shownAs : file;
   BatchHost host(shown, err);
   try {
@@ -382,6 +419,15 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     choices.start = decodeDateTime(options.from ? parseDateTime(*options.from) : session.OsMin1);
     choices.end = decodeDateTime(options.to ? parseDateTime(*options.to) : session.OsMax1);
 
+    if (book != nullptr) {
+      ComparedReport report(engine, session, host,
+                            [&](const sheet::WorkbookModel& model, ReportSummary summary) {
+                              book->add(shown, layout.count, std::move(summary), model);
+                            });
+      ObservedReport observed(report, environment.reportInput, file, session, host);
+      runStart(session, choices, host, observed);
+      return report.done;
+    }
     if (options.summaryOnly) {
       SummaryOnly summary(session, host);
       ObservedReport observed(summary, environment.reportInput, file, session, host);
@@ -480,6 +526,61 @@ sheet::EngineOptions engineOptions(const Options& options, const Environment& en
                 : environment.writer ? environment.writer
                                      : staged,
       .packThreads = static_cast<int>(std::max<std::size_t>(packThreads, 1))};
+}
+
+// Several tags' exports in one workbook: each reported in turn into the
+// comparison, which is saved as a report is (staged, then moved onto its
+// name): --output, or «Сравнение-ddmmyy_hhmmss.xlsx» in the first export's
+// folder. The exports that cannot be reported are named and left out.
+int runComparison(const Options& options, std::ostream& out, std::ostream& err,
+                  const Environment& environment, std::size_t jobs) {
+  sheet::Engine engine(engineOptions(options, environment, 1));
+  sheet::ComparisonBook book;
+  WorkbookNames names;
+  bool all = true;
+  std::size_t added = 0;
+  for (const std::string& file : options.files) {
+    std::ostringstream fileOut;
+    const bool reported = reportFile(file, 1, options, engine, names, fileOut, err, environment,
+                                     nullptr, nullptr, &book);
+    all = all && reported;
+    added += reported ? 1 : 0;
+  }
+  if (added == 0) {
+    err << "Сравнивать нечего: ни по одной выгрузке отчёт не построен.\n";
+    return 1;
+  }
+  const CivilDateTime now = environment.clock ? environment.clock() : localNow();
+  sheet::DocumentProperties properties;
+  properties.creator = platform::userName();
+  const std::int64_t seconds = environment.propertiesClock
+                                   ? environment.propertiesClock()
+                                   : static_cast<std::int64_t>(std::time(nullptr));
+  properties.created = properties.modified = seconds;
+  const std::string first = platform::absoluteText(options.files.front());
+  const std::string folder = first.substr(0, first.size() - platform::fileNameOf(first).size());
+  const std::string name = options.output
+                               ? WorkbookNames::withExtension(*options.output)
+                               : names.claim(folder + "Сравнение-" + reportTimeStamp(now), 1);
+  try {
+    const std::string bytes =
+        sheet::zipPackage(sheet::workbookParts(book.finish(properties)), 1, static_cast<int>(jobs));
+    const std::string target = platform::absoluteText(name);
+    if (environment.writer) {
+      environment.writer(target, bytes);
+    } else {
+      sheet::writeFileAtomically(target, bytes);
+    }
+    out << target << '\n';
+    if (options.open && environment.opener) {
+      BatchHost host(target, err);
+      openSaved(target, environment, host);
+    }
+  } catch (const std::exception& error) {
+    err << name << ": " << messageOf(error) << '\n';
+    return 1;
+  }
+  return all ? 0 : 1;
 }
 
 // One tag's downloads joined into one export (in a folder of its own that
@@ -638,14 +739,15 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     if (options.join && options.compare) {
       throw UsageError("--join и --compare не сочетаются: выгрузки либо одного тега, либо разных");
     }
-    if (options.compare && !options.summaryOnly) {
+    if (options.compare && (options.pdf || options.pdfOnly)) {
       throw UsageError(
-          "--compare пока сопоставляет теги только в тексте: укажите и --summary-only");
+          "--compare пишет книгу сравнения, PDF к ней пока не строится: "
+          "--pdf и --pdf-only с ним не сочетаются");
     }
     if (options.join && options.files.size() < 2) {
       throw UsageError("--join: нужно не меньше двух выгрузок одного тега");
     }
-    if (options.output && options.files.size() > 1 && !options.join) {
+    if (options.output && options.files.size() > 1 && !options.join && !options.compare) {
       throw UsageError("--output — только для одного файла (или для --join)");
     }
     if (options.summaryOnly && (options.output || options.open)) {
@@ -672,6 +774,9 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err,
                                : std::max<std::size_t>(std::thread::hardware_concurrency(), 1);
   if (options.join) {
     return runJoin(options, out, err, environment, jobs);
+  }
+  if (options.compare && !options.summaryOnly) {
+    return runComparison(options, out, err, environment, jobs);
   }
   const std::size_t workers = std::min(jobs, options.files.size());
   WorkbookNames names;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -201,7 +202,7 @@ TEST_F(BatchTest, UsageErrors) {
       {{"--join", climate}, "--join: нужно не меньше двух выгрузок одного тега"},
       {{"--join", "--compare", "--summary-only", climate, climate},
        "--join и --compare не сочетаются"},
-      {{"--compare", climate, climate}, "--compare пока сопоставляет теги только в тексте"},
+      {{"--compare", "--pdf", climate, climate}, "PDF к ней пока не строится"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(run(c.arguments), 2) << c.message;
@@ -284,6 +285,75 @@ TEST_F(BatchTest, ComparedTagsShowEachExportsOwnFigures) {
   EXPECT_TRUE(table[3].ends_with(
       "\tТемпература (ºС): наибольший максимум; Влажность (%): наибольший максимум"))
       << table[3];
+}
+
+// A sheet's cells as text, each shared string in place of its number and
+// the cells' looks left out: what a reader shows of them.
+std::string cellsOf(const std::map<std::string, std::string>& parts, const std::string& sheet) {
+  std::vector<std::string> strings;
+  const std::string& shared = parts.at("xl/sharedStrings.xml");
+  const std::regex item("<si><t[^>]*>([^<]*)</t></si>");
+  for (auto it = std::sregex_iterator(shared.begin(), shared.end(), item);
+       it != std::sregex_iterator(); ++it) {
+    strings.push_back((*it)[1]);
+  }
+  std::string text = std::regex_replace(parts.at(sheet), std::regex(" s=\"[0-9]+\""), "");
+  std::string out;
+  const std::regex textCell("t=\"s\"><v>([0-9]+)</v>");
+  std::size_t at = 0;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), textCell);
+       it != std::sregex_iterator(); ++it) {
+    out += text.substr(at, static_cast<std::size_t>(it->position()) - at) + ">" +
+           strings.at(std::stoul((*it)[1])) + "<";
+    at = static_cast<std::size_t>(it->position() + it->length());
+  }
+  out += text.substr(at);
+  const std::size_t from = out.find("<sheetData>");
+  return out.substr(from, out.find("</sheetData>") - from);
+}
+
+// Several tags in one workbook: «Сводка» first, with a chart per quantity
+// (a line per tag, the shared limits' lines), then a sheet per export named
+// after its file, holding the table its own report holds; an unreadable
+// export is named and left out.
+TEST_F(BatchTest, ComparisonWorkbookHoldsEachTagsTable) {
+  const std::string a = file("морозильник.csv", kClimate);
+  const std::string b =
+      file("other/морозильник.csv", kClimate.substr(0, kClimate.rfind("2021-01-02T12")));
+  const std::string c = file("камера.csv",
+                             "Date/Time,Temperature(C),Battery(Volts)\n"
+                             "2021-01-02T10:30:00+03:00,4.5,3.0\n"
+                             "2021-01-02T11:30:00+03:00,5.5,3.0\n");
+  const std::string missing = platform::textOf(dir.path() / platform::pathOf("нет.csv"));
+  ASSERT_EQ(run({"--compare", "--limit", "temperature=0:25", a, missing, b, c}), 1) << err.str();
+  EXPECT_NE(err.str().find("нет.csv"), std::string::npos) << err.str();
+  const std::string saved =
+      platform::textOf(dir.path() / platform::pathOf("Сравнение-070121_153045.xlsx"));
+  ASSERT_EQ(lines(out), std::vector<std::string>{saved});
+  const auto parts = testing::readPackage(saved);
+  const std::string& book = parts.at("xl/workbook.xml");
+  const std::vector<std::string> names{"Сводка", "морозильник", "морозильник (2)", "камера"};
+  std::size_t place = 0;
+  for (const std::string& name : names) {
+    const std::size_t found = book.find("name=\"" + name + "\"", place);
+    EXPECT_NE(found, std::string::npos) << name;
+    place = found;
+  }
+  // Each export's table as its own report has it.
+  const std::vector<std::string> files{a, b, c};
+  for (std::size_t t = 0; t < files.size(); ++t) {
+    const std::string single = (dir.path() / ("single" + std::to_string(t) + ".xlsx")).string();
+    ASSERT_EQ(run({"--limit", "temperature=0:25", "--output", single, files[t]}), 0) << err.str();
+    EXPECT_EQ(cellsOf(parts, "xl/worksheets/sheet" + std::to_string(t + 2) + ".xml"),
+              cellsOf(testing::readPackage(single), "xl/worksheets/sheet2.xml"))
+        << names[t + 1];
+  }
+  // Temperature: three tags and both limits; humidity: the two climate tags.
+  ASSERT_EQ(parts.count("xl/charts/chart1.xml"), 1u);
+  ASSERT_EQ(parts.count("xl/charts/chart3.xml"), 0u);
+  EXPECT_EQ(testing::occurrences(parts.at("xl/charts/chart1.xml"), "<c:ser>"), 5);
+  EXPECT_EQ(testing::occurrences(parts.at("xl/charts/chart2.xml"), "<c:ser>"), 2);
+  EXPECT_NE(parts.at("xl/charts/chart1.xml").find("'морозильник (2)'!$A$2:$A$"), std::string::npos);
 }
 
 // Three overlapping downloads of one tag, joined, give the report of one

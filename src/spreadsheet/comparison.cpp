@@ -1,0 +1,426 @@
+#include "spreadsheet/comparison.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "input/datetime.h"
+#include "input/formats.h"
+#include "input/numbers.h"
+#include "platform/files.h"
+#include "report/summary_sheet.h"
+
+namespace vexa::sheet {
+
+namespace {
+
+constexpr std::size_t kMaxSheetName = 31;
+constexpr int kRed = 0x0000C0;   // 0xBBGGRR: a high limit's line, as the report draws it
+constexpr int kBlue = 0xC07000;  // a low limit's line
+constexpr std::uint32_t kHighestFill = 0xF8CBAD;  // 0xRRGGBB: the highest maximum
+constexpr std::uint32_t kLowestFill = 0xBDD7EE;   // the lowest minimum
+constexpr double kChartHeight = 400;
+constexpr double kRowPoints = 15;
+
+// The UTF-16 length of a UTF-8 sequence's character.
+std::size_t utf16Units(unsigned char lead) {
+  return lead >= 0xF0 ? 2 : 1;
+}
+
+// The name's letters in one case, for telling sheet names apart as the
+// spreadsheet does: Latin and Cyrillic capitals made small.
+std::string folded(const std::string& name) {
+  std::string out;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c >= 'A' && c <= 'Z') {
+      out += static_cast<char>(c - 'A' + 'a');
+    } else if (c == 0xD0 && i + 1 < name.size()) {
+      const auto next = static_cast<unsigned char>(name[++i]);
+      if (next >= 0x90 && next <= 0x9F) {  // А-П
+        out += '\xD0';
+        out += static_cast<char>(next + 0x20);
+      } else if (next >= 0xA0 && next <= 0xAF) {  // Р-Я
+        out += '\xD1';
+        out += static_cast<char>(next - 0x20);
+      } else if (next == 0x81) {  // Ё
+        out += "\xD1\x91";
+      } else {
+        out += '\xD0';
+        out += static_cast<char>(next);
+      }
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+// `text` cut to at most `units` UTF-16 units, between characters.
+std::string cutTo(const std::string& text, std::size_t units) {
+  std::size_t used = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (used + utf16Units(lead) > units) {
+      break;
+    }
+    used += utf16Units(lead);
+    i += length;
+  }
+  return text.substr(0, std::min(i, text.size()));
+}
+
+// A text of the overview as the cell it goes in: a number, a date and time,
+// or the text itself.
+void putOverviewCell(WorkbookModel& model, Cell& cell, const std::string& text,
+                     std::uint32_t numberFormat, std::uint32_t dateFormat, CellFormat look,
+                     bool asText = false) {
+  double serial = 0;
+  if (text.empty()) {
+    cell.kind = Cell::Kind::Empty;
+  } else if (asText) {
+    cell.kind = Cell::Kind::Text;
+    cell.text = model.texts.intern(text);
+  } else if (text.size() == 19 && tryParseDateTime(text, serial)) {
+    cell.kind = Cell::Kind::Number;
+    cell.number = serial;
+    look.numberFormat = dateFormat;
+  } else if (double number = 0; tryParseReadingValue(text, number)) {
+    cell.kind = Cell::Kind::Number;
+    cell.number = number;
+    look.numberFormat = numberFormat;
+  } else {
+    cell.kind = Cell::Kind::Text;
+    cell.text = model.texts.intern(text);
+  }
+  cell.format = model.formats.intern(look);
+}
+
+// The data sheet of a report of `layout`: the second, or the first for
+// motion events and states.
+const char* dataSheetOf(int layout) {
+  return layout == kMotionEvents || layout == kPairedState ? "Лист1" : "Лист2";
+}
+
+const ChartModel* chartOf(const WorkbookModel& report) {
+  for (const auto& sheet : report.sheets) {
+    if (sheet->removed) {
+      continue;
+    }
+    if (sheet->chart) {
+      return sheet->chart.get();
+    }
+    for (const EmbeddedChart& embedded : sheet->charts) {
+      if (embedded.chart) {
+        return embedded.chart.get();
+      }
+    }
+  }
+  return nullptr;
+}
+
+void widen(std::optional<double>& kept, const std::optional<double>& value, bool lowest) {
+  if (!value) {
+    return;
+  }
+  kept = !kept ? value : lowest ? std::min(*kept, *value) : std::max(*kept, *value);
+}
+
+}  // namespace
+
+std::string sheetNameFor(const std::string& fileName, std::set<std::string>& taken) {
+  std::string name;
+  for (const char c : stemOf(fileName)) {
+    name += std::string_view("[]:*?/\\").find(c) == std::string_view::npos ? c : '_';
+  }
+  while (!name.empty() && name.front() == '\'') {
+    name.erase(0, 1);
+  }
+  while (!name.empty() && name.back() == '\'') {
+    name.pop_back();
+  }
+  if (name.empty()) {
+    name = "Выгрузка";
+  }
+  std::string candidate = cutTo(name, kMaxSheetName);
+  const auto inUse = [&](const std::string& text) {
+    return taken.count(folded(text)) != 0 || folded(text) == folded(kOverviewSheet);
+  };
+  for (int n = 2; inUse(candidate); ++n) {
+    const std::string suffix = " (" + std::to_string(n) + ")";
+    candidate = cutTo(name, kMaxSheetName - suffix.size()) + suffix;
+  }
+  taken.insert(folded(candidate));
+  return candidate;
+}
+
+ComparisonBook::ComparisonBook() = default;
+
+void ComparisonBook::add(const std::string& fileName, int layout, ReportSummary summary,
+                         const WorkbookModel& report) {
+  const std::string tag(platform::fileNameOf(fileName));
+  const std::string sheetName = sheetNameFor(tag, taken_);
+  sheetNames_.push_back(sheetName);
+
+  // The table, its cells' formats and texts taken into this workbook.
+  auto sheet = std::make_shared<SheetModel>();
+  sheet->name = sheetName;
+  const std::string dataSheet = dataSheetOf(layout);
+  if (const auto data = report.sheetNamed(dataSheet)) {
+    std::map<std::uint32_t, std::uint32_t> formats;
+    for (int r = 1; r <= data->cells.rowCount(); ++r) {
+      const std::vector<Cell>& from = data->cells.row(r);
+      if (from.empty()) {
+        continue;
+      }
+      std::vector<Cell>& to = sheet->cells.row(r, static_cast<int>(from.size()));
+      for (std::size_t c = 0; c < from.size(); ++c) {
+        Cell cell = from[c];
+        auto known = formats.find(cell.format);
+        if (known == formats.end()) {
+          CellFormat look = report.formats.at(cell.format);
+          look.numberFormat = model_.formats.internCode(report.formats.code(look.numberFormat));
+          known = formats.emplace(cell.format, model_.formats.intern(look)).first;
+        }
+        cell.format = known->second;
+        if (cell.kind == Cell::Kind::Text) {
+          cell.text = model_.texts.intern(report.texts.at(cell.text));
+        }
+        to[c] = cell;
+      }
+    }
+    sheet->columnWidths = data->columnWidths;
+    sheet->rowHeights = data->rowHeights;
+    sheet->page = data->page;
+  }
+  model_.sheets.push_back(sheet);
+
+  // Its chart's lines of the table's series, each under the tag's name, on
+  // the chart of its quantity; and the axes they were drawn on.
+  if (const ChartModel* chart = chartOf(report)) {
+    for (const auto& drawn : chart->series) {
+      if (drawn->deleted || !drawn->values || drawn->values->sheet != dataSheet || !drawn->name) {
+        continue;
+      }
+      const auto data = report.sheetNamed(dataSheet);
+      const Cell* nameCell =
+          data ? data->cells.find(drawn->name->firstRow, drawn->name->firstColumn) : nullptr;
+      if (nameCell == nullptr || nameCell->kind != Cell::Kind::Text) {
+        continue;
+      }
+      const std::string quantity = report.texts.at(nameCell->text);
+      ChartSeries line = *drawn;
+      line.name.reset();
+      line.literalName = tag;
+      line.axisGroup = 1;
+      line.lineColour.reset();
+      line.lineStyle.reset();
+      line.values->sheet = sheetName;
+      if (line.xValues) {
+        line.xValues->sheet = sheetName;
+      }
+      auto lines = std::find_if(series_.begin(), series_.end(),
+                                [&](const auto& q) { return q.first == quantity; });
+      if (lines == series_.end()) {
+        series_.push_back({quantity, {}});
+        valueAxes_.push_back({quantity, chart->axis(2, drawn->axisGroup)});
+        lines = series_.end() - 1;
+      } else {
+        ChartAxis& axis = valueAxes_[static_cast<std::size_t>(lines - series_.begin())].second;
+        const ChartAxis& own = chart->axis(2, drawn->axisGroup);
+        widen(axis.minimum, own.minimum, true);
+        widen(axis.maximum, own.maximum, false);
+      }
+      lines->second.push_back(std::move(line));
+    }
+    const ChartAxis& time = chart->axis(1, 1);
+    if (!timeAxisSet_) {
+      timeAxis_ = time;
+      timeAxisSet_ = true;
+    } else {
+      widen(timeAxis_.minimum, time.minimum, true);
+      widen(timeAxis_.maximum, time.maximum, false);
+    }
+  }
+
+  exports_.push_back({tag, layout, std::move(summary)});
+  OverviewExport& kept = exports_.back();
+  kept.summary.excursions.clear();
+  kept.summary.gaps.clear();
+  kept.summary.journal.clear();
+  kept.summary.journalDays.clear();
+}
+
+Overview ComparisonBook::overview() const {
+  return overviewOf(exports_);
+}
+
+const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties) {
+  model_.properties = properties;
+  const Overview overview = overviewOf(exports_);
+  auto sheet = std::make_shared<SheetModel>();
+  sheet->name = kOverviewSheet;
+  const std::uint32_t numberFormat = 0;  // General: each figure as the summary gives it
+  const std::uint32_t dateFormat = model_.formats.internCode("dd/mm/yy h:mm:ss;@");
+  CellFormat heading;
+  heading.bold = true;
+  heading.wrap = true;
+  heading.border = BorderLine::Thin;
+  heading.alignment = HorizontalAlignment::Center;
+  CellFormat plain;
+  plain.border = BorderLine::Thin;
+
+  const int columns = static_cast<int>(overview.headings.size());
+  std::vector<Cell>& top = sheet->cells.row(1, columns);
+  for (int c = 0; c < columns; ++c) {
+    putOverviewCell(model_, top[static_cast<std::size_t>(c)],
+                    overview.headings[static_cast<std::size_t>(c)], numberFormat, dateFormat,
+                    heading);
+  }
+  sheet->rowHeights[1] = 60;
+  // The marked cells: the highest maximum and the lowest minimum of each
+  // quantity, by their column's heading and the mark's words.
+  for (std::size_t r = 0; r < overview.rows.size(); ++r) {
+    const std::vector<std::string>& texts = overview.rows[r];
+    const std::string& marks = texts.back();
+    std::vector<Cell>& row = sheet->cells.row(static_cast<int>(r) + 2, columns);
+    for (int c = 0; c < columns; ++c) {
+      CellFormat look = plain;
+      const std::string& title = overview.headings[static_cast<std::size_t>(c)];
+      const std::size_t colon = title.rfind(": ");
+      if (colon != std::string::npos) {
+        const std::string quantity = title.substr(0, colon);
+        const std::string figure = title.substr(colon + 2);
+        if (figure == "максимум" &&
+            marks.find(quantity + ": наибольший максимум") != std::string::npos) {
+          look.fill = kHighestFill;
+          look.bold = true;
+        }
+        if (figure == "минимум" &&
+            marks.find(quantity + ": наименьший минимум") != std::string::npos) {
+          look.fill = kLowestFill;
+          look.bold = true;
+        }
+        if (figure == "итог") {
+          const int bgr = verdictFill(texts[static_cast<std::size_t>(c)]);
+          if (bgr >= 0) {
+            look.fill = static_cast<std::uint32_t>(((bgr & 0xFF) << 16) | (bgr & 0xFF00) |
+                                                   ((bgr >> 16) & 0xFF));
+          }
+        }
+      } else if (title == "Итог") {
+        const int bgr = verdictFill(texts[static_cast<std::size_t>(c)]);
+        if (bgr >= 0) {
+          look.fill = static_cast<std::uint32_t>(((bgr & 0xFF) << 16) | (bgr & 0xFF00) |
+                                                 ((bgr >> 16) & 0xFF));
+        }
+      }
+      // The tag and the layout are texts whatever they look like.
+      putOverviewCell(model_, row[static_cast<std::size_t>(c)], texts[static_cast<std::size_t>(c)],
+                      numberFormat, dateFormat, look, c < 2);
+    }
+  }
+  sheet->columnWidths[1] = 28;
+  for (int c = 2; c <= columns; ++c) {
+    // Dates and times in full; the other figures narrower.
+    const std::string& title = overview.headings[static_cast<std::size_t>(c - 1)];
+    sheet->columnWidths[c] =
+        title.find("показание") != std::string::npos || title.find("время") != std::string::npos
+            ? 18
+            : 14;
+  }
+  sheet->columnWidths[columns] = 40;
+
+  // The limits' lines: where every tag of a quantity has the same limit,
+  // its two points across the common window, below the overview.
+  int next = static_cast<int>(overview.rows.size()) + 3;
+  const double from = timeAxis_.minimum.value_or(0);
+  const double to = timeAxis_.maximum.value_or(from);
+  std::vector<std::vector<ChartSeries>> limitSeries(series_.size());
+  const auto text = [&](int r, int c, const std::string& value) {
+    Cell& cell = sheet->cells.at(r, c);
+    cell.kind = Cell::Kind::Text;
+    cell.text = model_.texts.intern(value);
+  };
+  const auto number = [&](int r, int c, double value, std::uint32_t code) {
+    Cell& cell = sheet->cells.at(r, c);
+    cell.kind = Cell::Kind::Number;
+    cell.number = value;
+    CellFormat look;
+    look.numberFormat = code;
+    cell.format = model_.formats.intern(look);
+  };
+  bool titled = false;
+  for (std::size_t q = 0; q < series_.size(); ++q) {
+    const std::string& quantity = series_[q].first;
+    for (const bool high : {false, true}) {
+      std::optional<double> shared;
+      bool same = true;
+      std::size_t given = 0;
+      for (const OverviewExport& e : exports_) {
+        for (const LimitLine& line : e.summary.limitLines) {
+          if (line.high == high &&
+              e.summary.series[static_cast<std::size_t>(line.series)].name == quantity) {
+            same = same && (!shared || *shared == line.value);
+            shared = line.value;
+            ++given;
+          }
+        }
+      }
+      if (!shared || !same || given != series_[q].second.size()) {
+        continue;
+      }
+      if (!titled) {
+        text(next, 1, "Линии пределов на графиках");
+        next += 1;
+        titled = true;
+      }
+      text(next, 1, quantity + ": " + limitLabel(high, *shared));
+      number(next, 2, from, dateFormat);
+      number(next + 1, 2, to, dateFormat);
+      number(next, 3, *shared, numberFormat);
+      number(next + 1, 3, *shared, numberFormat);
+      ChartSeries line;
+      line.name = SheetBlock{kOverviewSheet, next, 1, next, 1};
+      line.xValues = SheetBlock{kOverviewSheet, next, 2, next + 1, 2};
+      line.values = SheetBlock{kOverviewSheet, next, 3, next + 1, 3};
+      line.lineStyle = -4115;
+      line.lineColour = high ? kRed : kBlue;
+      line.lineWeight = -4138;
+      limitSeries[q].push_back(line);
+      next += 2;
+    }
+  }
+
+  // A chart per quantity, one below the other.
+  double top_ = (next + 1) * kRowPoints;
+  for (std::size_t q = 0; q < series_.size(); ++q) {
+    auto chart = std::make_shared<ChartModel>();
+    chart->name = "Сравнение " + std::to_string(q + 1);
+    for (const ChartSeries& line : series_[q].second) {
+      chart->series.push_back(std::make_shared<ChartSeries>(line));
+    }
+    for (const ChartSeries& line : limitSeries[q]) {
+      chart->series.push_back(std::make_shared<ChartSeries>(line));
+    }
+    chart->axis(1, 1) = timeAxis_;
+    chart->axis(2, 1) = valueAxes_[q].second;
+    chart->axis(2, 1).hasTitle = true;
+    chart->axis(2, 1).title = series_[q].first;
+    EmbeddedChart placed;
+    placed.chart = chart;
+    placed.name = chart->name;
+    placed.left = 1;
+    placed.top = top_;
+    placed.width = 670;
+    placed.height = kChartHeight;
+    sheet->charts.push_back(placed);
+    top_ += kChartHeight + 10;
+  }
+  model_.sheets.insert(model_.sheets.begin(), sheet);
+  return model_;
+}
+
+}  // namespace vexa::sheet
