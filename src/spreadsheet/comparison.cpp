@@ -162,7 +162,7 @@ void ComparisonBook::add(const std::string& fileName, int layout, ReportSummary 
                          const WorkbookModel& report) {
   const std::string tag(platform::fileNameOf(fileName));
   const std::string sheetName = sheetNameFor(tag, taken_);
-  sheetNames_.push_back(sheetName);
+  const int overviewRow = static_cast<int>(exports_.size()) + 2;  // the tag's name there
 
   // The table, its cells' formats and texts taken into this workbook.
   auto sheet = std::make_shared<SheetModel>();
@@ -210,10 +210,18 @@ void ComparisonBook::add(const std::string& fileName, int layout, ReportSummary 
       if (nameCell == nullptr || nameCell->kind != Cell::Kind::Text) {
         continue;
       }
-      const std::string quantity = report.texts.at(nameCell->text);
+      // The summary's series of that heading tells its quantity.
+      const std::string heading = report.texts.at(nameCell->text);
+      const auto measured =
+          std::find_if(summary.series.begin(), summary.series.end(), [&](const SummarySeries& m) {
+            return m.name == heading && m.kind == SummarySeries::Kind::Measurement;
+          });
+      if (measured == summary.series.end()) {
+        continue;
+      }
       ChartSeries line = *drawn;
-      line.name.reset();
-      line.literalName = tag;
+      line.name = SheetBlock{kOverviewSheet, overviewRow, 1, overviewRow, 1};
+      line.literalName.clear();
       line.axisGroup = 1;
       line.lineColour.reset();
       line.lineStyle.reset();
@@ -221,19 +229,18 @@ void ComparisonBook::add(const std::string& fileName, int layout, ReportSummary 
       if (line.xValues) {
         line.xValues->sheet = sheetName;
       }
-      auto lines = std::find_if(series_.begin(), series_.end(),
-                                [&](const auto& q) { return q.first == quantity; });
-      if (lines == series_.end()) {
-        series_.push_back({quantity, {}});
-        valueAxes_.push_back({quantity, chart->axis(2, drawn->axisGroup)});
-        lines = series_.end() - 1;
+      auto quantity = std::find_if(quantities_.begin(), quantities_.end(),
+                                   [&](const QuantityLines& q) { return q.key == measured->key; });
+      if (quantity == quantities_.end()) {
+        quantities_.push_back(
+            {measured->key, measured->name, {}, chart->axis(2, drawn->axisGroup)});
+        quantity = quantities_.end() - 1;
       } else {
-        ChartAxis& axis = valueAxes_[static_cast<std::size_t>(lines - series_.begin())].second;
         const ChartAxis& own = chart->axis(2, drawn->axisGroup);
-        widen(axis.minimum, own.minimum, true);
-        widen(axis.maximum, own.maximum, false);
+        widen(quantity->axis.minimum, own.minimum, true);
+        widen(quantity->axis.maximum, own.maximum, false);
       }
-      lines->second.push_back(std::move(line));
+      quantity->lines.push_back(std::move(line));
     }
     const ChartAxis& time = chart->axis(1, 1);
     if (!timeAxisSet_) {
@@ -338,7 +345,7 @@ const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties
   int next = static_cast<int>(overview.rows.size()) + 3;
   const double from = timeAxis_.minimum.value_or(0);
   const double to = timeAxis_.maximum.value_or(from);
-  std::vector<std::vector<ChartSeries>> limitSeries(series_.size());
+  std::vector<std::vector<ChartSeries>> limitSeries(quantities_.size());
   const auto text = [&](int r, int c, const std::string& value) {
     Cell& cell = sheet->cells.at(r, c);
     cell.kind = Cell::Kind::Text;
@@ -353,8 +360,8 @@ const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties
     cell.format = model_.formats.intern(look);
   };
   bool titled = false;
-  for (std::size_t q = 0; q < series_.size(); ++q) {
-    const std::string& quantity = series_[q].first;
+  for (std::size_t q = 0; q < quantities_.size(); ++q) {
+    const QuantityLines& quantity = quantities_[q];
     for (const bool high : {false, true}) {
       std::optional<double> shared;
       bool same = true;
@@ -362,14 +369,14 @@ const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties
       for (const OverviewExport& e : exports_) {
         for (const LimitLine& line : e.summary.limitLines) {
           if (line.high == high &&
-              e.summary.series[static_cast<std::size_t>(line.series)].name == quantity) {
+              e.summary.series[static_cast<std::size_t>(line.series)].key == quantity.key) {
             same = same && (!shared || *shared == line.value);
             shared = line.value;
             ++given;
           }
         }
       }
-      if (!shared || !same || given != series_[q].second.size()) {
+      if (!shared || !same || given != quantity.lines.size()) {
         continue;
       }
       if (!titled) {
@@ -377,7 +384,7 @@ const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties
         next += 1;
         titled = true;
       }
-      text(next, 1, quantity + ": " + limitLabel(high, *shared));
+      text(next, 1, quantity.name + ": " + limitLabel(high, *shared));
       number(next, 2, from, dateFormat);
       number(next + 1, 2, to, dateFormat);
       number(next, 3, *shared, numberFormat);
@@ -396,19 +403,19 @@ const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties
 
   // A chart per quantity, one below the other.
   double top_ = (next + 1) * kRowPoints;
-  for (std::size_t q = 0; q < series_.size(); ++q) {
+  for (std::size_t q = 0; q < quantities_.size(); ++q) {
     auto chart = std::make_shared<ChartModel>();
     chart->name = "Сравнение " + std::to_string(q + 1);
-    for (const ChartSeries& line : series_[q].second) {
+    for (const ChartSeries& line : quantities_[q].lines) {
       chart->series.push_back(std::make_shared<ChartSeries>(line));
     }
     for (const ChartSeries& line : limitSeries[q]) {
       chart->series.push_back(std::make_shared<ChartSeries>(line));
     }
     chart->axis(1, 1) = timeAxis_;
-    chart->axis(2, 1) = valueAxes_[q].second;
+    chart->axis(2, 1) = quantities_[q].axis;
     chart->axis(2, 1).hasTitle = true;
-    chart->axis(2, 1).title = series_[q].first;
+    chart->axis(2, 1).title = quantities_[q].name;
     EmbeddedChart placed;
     placed.chart = chart;
     placed.name = chart->name;

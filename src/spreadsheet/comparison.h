@@ -37,14 +37,18 @@ class ComparisonBook {
   const WorkbookModel& finish(const DocumentProperties& properties);
 
  private:
-  struct QuantityChart;
+  // A quantity's chart: its series' key, the name the first export gives
+  // it, a line per tag, and the value axis the tags' reports drew it on.
+  struct QuantityLines {
+    std::string key;
+    std::string name;
+    std::vector<ChartSeries> lines;
+    ChartAxis axis;
+  };
   WorkbookModel model_;
   std::set<std::string> taken_;
   std::vector<OverviewExport> exports_;
-  std::vector<std::string> sheetNames_;
-  // Each quantity's series, by its name: (sheet, series as the report drew it).
-  std::vector<std::pair<std::string, std::vector<ChartSeries>>> series_;
-  std::vector<std::pair<std::string, ChartAxis>> valueAxes_;
+  std::vector<QuantityLines> quantities_;
   ChartAxis timeAxis_;
   bool timeAxisSet_ = false;
 };

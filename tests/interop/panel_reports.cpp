@@ -5,6 +5,7 @@
 // to the report builder, with the layout, the data sheet and the decimals.
 //
 //   panel_reports EXAMPLES_DIR OUT_DIR
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include "export_generator.h"
 #include "input/datetime.h"
 #include "input/formats.h"
+#include "input/numbers.h"
 #include "report/summary.h"
 #include "report/summary_sheet.h"
 
@@ -93,17 +95,10 @@ void appendSummary(std::string& json, const vexa::Session& session,
   json += "]" + shown + "]";
 }
 
-std::string describe(const std::string& name, const vexa::Session& session, int s, int decimals,
-                     const vexa::ReportControls& controls) {
+// The table block's texts as a JSON array of rows.
+std::string cellsJson(const vexa::Session& session, int s) {
   const TableBlock block = tableOf(session, s);
-  std::string json = "{\"case\": ";
-  appendJsonText(json, name);
-  json += ", \"layout\": " + std::to_string(session.count);
-  json += ", \"sheet\": " + std::to_string(block.sheet);
-  json += ", \"decimals\": " + std::to_string(decimals);
-  json += ", \"probes\": ";
-  json += session.ref == "#" ? "true" : "false";
-  json += ",\n \"cells\": [";
+  std::string json = "[";
   for (int r = 1; r <= block.rows; ++r) {
     json += r == 1 ? "\n  [" : ",\n  [";
     for (int c = 1; c <= block.columns; ++c) {
@@ -115,10 +110,128 @@ std::string describe(const std::string& name, const vexa::Session& session, int 
     }
     json += ']';
   }
-  json += "]";
+  return json + "]";
+}
+
+std::string describe(const std::string& name, const vexa::Session& session, int s, int decimals,
+                     const vexa::ReportControls& controls) {
+  std::string json = "{\"case\": ";
+  appendJsonText(json, name);
+  json += ", \"layout\": " + std::to_string(session.count);
+  json += ", \"sheet\": " + std::to_string(tableOf(session, s).sheet);
+  json += ", \"decimals\": " + std::to_string(decimals);
+  json += ", \"probes\": ";
+  json += session.ref == "#" ? "true" : "false";
+  json += ",\n \"cells\": " + cellsJson(session, s);
   appendSummary(json, session, controls, decimals);
   json += "}\n";
   return json;
+}
+
+// A text of the printed overview as a Russian spreadsheet's cell text: a
+// number with a decimal comma.
+std::string withComma(const std::string& text) {
+  double value = 0;
+  if (text.find(':') != std::string::npos || !vexa::tryParseReadingValue(text, value)) {
+    return text;
+  }
+  std::string out = text;
+  std::replace(out.begin(), out.end(), '.', ',');
+  return out;
+}
+
+std::vector<std::vector<std::string>> tabSeparated(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> cells;
+    std::size_t from = 0;
+    for (;;) {
+      const std::size_t tab = line.find('\t', from);
+      cells.push_back(withComma(line.substr(from, tab == std::string::npos ? tab : tab - from)));
+      if (tab == std::string::npos) {
+        break;
+      }
+      from = tab + 1;
+    }
+    rows.push_back(std::move(cells));
+  }
+  return rows;
+}
+
+// The comparison of several tags: the overview sheet as --compare
+// --summary-only prints it, with the limits' lines below it, then each
+// tag's table; false when it could not be made.
+bool writeComparison(const std::vector<std::string>& tags, const fs::path& out) {
+  const std::vector<std::string> limit{"--limit", "temperature=-25:20"};
+  vexa::cli::Environment environment;
+  environment.opener = [](const std::string&) {};
+  environment.clock = [] {
+    return vexa::decodeDateTime(vexa::parseDateTime("2021-01-07 15:30:45"));
+  };
+  std::vector<std::string> tables;
+  environment.reportInput = [&](const std::string&, const vexa::Session& session, int s,
+                                const vexa::ReportControls&) {
+    tables.push_back(cellsJson(session, s));
+  };
+  std::vector<std::string> arguments{"--compare", "--summary-only"};
+  arguments.insert(arguments.end(), limit.begin(), limit.end());
+  arguments.insert(arguments.end(), tags.begin(), tags.end());
+  std::ostringstream printed;
+  std::ostringstream messages;
+  if (vexa::cli::runCommandLine(arguments, printed, messages, environment) != 0) {
+    std::fprintf(stderr, "comparison: no overview: %s\n", messages.str().c_str());
+    return false;
+  }
+  std::vector<std::vector<std::string>> overview = tabSeparated(printed.str());
+  // The limits' lines across the tags' common span.
+  std::string from = overview[1][3];
+  std::string to = overview[1][4];
+  for (std::size_t r = 1; r < overview.size(); ++r) {
+    from = std::min(from, overview[r][3]);
+    to = std::max(to, overview[r][4]);
+  }
+  overview.push_back({});
+  overview.push_back({"Линии пределов на графиках"});
+  for (const auto& [label, value] : {std::pair{"Температура (ºС): Нижний предел: -25", "-25"},
+                                     std::pair{"Температура (ºС): Верхний предел: 20", "20"}}) {
+    overview.push_back({label, from, value});
+    overview.push_back({"", to, value});
+  }
+
+  tables.clear();
+  const std::string workbook = (out / "comparison.xlsx").string();
+  arguments = {"--compare", "--output", workbook};
+  arguments.insert(arguments.end(), limit.begin(), limit.end());
+  arguments.insert(arguments.end(), tags.begin(), tags.end());
+  if (vexa::cli::runCommandLine(arguments, printed, messages, environment) != 0 ||
+      tables.size() != tags.size()) {
+    std::fprintf(stderr, "comparison: no workbook: %s\n", messages.str().c_str());
+    return false;
+  }
+  std::string json = "{\"case\": \"comparison\", \"kind\": \"comparison\", \"decimals\": 6";
+  json += ",\n \"sheet_names\": [\"Сводка\"";
+  for (const std::string& tag : tags) {
+    json += ", ";
+    appendJsonText(json, vexa::stemOf(tag));
+  }
+  json += "],\n \"sheet_cells\": [[";
+  for (std::size_t r = 0; r < overview.size(); ++r) {
+    json += r == 0 ? "[" : ",\n  [";
+    for (std::size_t c = 0; c < overview[r].size(); ++c) {
+      json += c == 0 ? "" : ", ";
+      appendJsonText(json, overview[r][c]);
+    }
+    json += "]";
+  }
+  json += "]";
+  for (const std::string& table : tables) {
+    json += ",\n " + table;
+  }
+  json += "]}\n";
+  std::ofstream(out / "comparison.json", std::ios::binary) << json;
+  std::printf("%s\n", workbook.c_str());
+  return true;
 }
 
 int decimalsOf(const std::vector<std::string>& options) {
@@ -210,5 +323,9 @@ int main(int argc, char** argv) {
     std::ofstream(out / (c.name + ".json"), std::ios::binary) << description;
     std::printf("%s\n", workbook.c_str());
   }
-  return 0;
+  return writeComparison({example("tag_climate.csv"), example("tag#2_freezer.csv"),
+                          example("tag_temperature.csv")},
+                         out)
+             ? 0
+             : 1;
 }
