@@ -31,6 +31,7 @@
 #include "report/overview.h"
 #include "report/report_layouts.h"
 #include "report/summary.h"
+#include "spreadsheet/chart_figure.h"
 #include "spreadsheet/comparison.h"
 #include "spreadsheet/ooxml_writer.h"
 #include "spreadsheet/package.h"
@@ -371,7 +372,8 @@ struct ExportView {
 bool reportFile(const std::string& file, int occurrence, const Options& options,
                 sheet::Engine& engine, WorkbookNames& names, std::ostream& out, std::ostream& err,
                 const Environment& environment, const ExportView* view = nullptr,
-                OverviewExport* compared = nullptr, sheet::ComparisonBook* book = nullptr) {
+                OverviewExport* compared = nullptr, sheet::ComparisonBook* book = nullptr,
+                std::size_t order = 0) {
   const std::string& shown = view != nullptr ? view->shownAs : file;
   BatchHost host(shown, err);
   try {
@@ -422,7 +424,7 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     if (book != nullptr) {
       ComparedReport report(engine, session, host,
                             [&](const sheet::WorkbookModel& model, ReportSummary summary) {
-                              book->add(shown, layout.count, std::move(summary), model);
+                              book->add(order, shown, layout.count, std::move(summary), model);
                             });
       ObservedReport observed(report, environment.reportInput, file, session, host);
       runStart(session, choices, host, observed);
@@ -534,17 +536,39 @@ sheet::EngineOptions engineOptions(const Options& options, const Environment& en
 // folder. The exports that cannot be reported are named and left out.
 int runComparison(const Options& options, std::ostream& out, std::ostream& err,
                   const Environment& environment, std::size_t jobs) {
-  sheet::Engine engine(engineOptions(options, environment, 1));
-  sheet::ComparisonBook book;
+  sheet::ComparisonBook book(options.pdf || options.pdfOnly);
   WorkbookNames names;
+  // The exports' reports side by side on the cores, each worker with a
+  // spreadsheet application of its own; their messages in the files' order.
+  std::vector<std::string> messages(options.files.size());
+  std::vector<char> reported(options.files.size(), 0);
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    sheet::Engine engine(engineOptions(options, environment, 1));
+    for (std::size_t i = next++; i < options.files.size(); i = next++) {
+      std::ostringstream fileOut;
+      std::ostringstream fileErr;
+      reported[i] = reportFile(options.files[i], 1, options, engine, names, fileOut, fileErr,
+                               environment, nullptr, nullptr, &book, i)
+                        ? 1
+                        : 0;
+      messages[i] = fileErr.str();
+    }
+  };
+  std::vector<std::thread> threads;
+  for (std::size_t t = 1; t < std::min(jobs, options.files.size()); ++t) {
+    threads.emplace_back(work);
+  }
+  work();
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
   bool all = true;
   std::size_t added = 0;
-  for (const std::string& file : options.files) {
-    std::ostringstream fileOut;
-    const bool reported = reportFile(file, 1, options, engine, names, fileOut, err, environment,
-                                     nullptr, nullptr, &book);
-    all = all && reported;
-    added += reported ? 1 : 0;
+  for (std::size_t i = 0; i < options.files.size(); ++i) {
+    err << messages[i];
+    all = all && reported[i] != 0;
+    added += reported[i] != 0 ? 1 : 0;
   }
   if (added == 0) {
     err << "Сравнивать нечего: ни по одной выгрузке отчёт не построен.\n";
@@ -559,22 +583,63 @@ int runComparison(const Options& options, std::ostream& out, std::ostream& err,
   properties.created = properties.modified = seconds;
   const std::string first = platform::absoluteText(options.files.front());
   const std::string folder = first.substr(0, first.size() - platform::fileNameOf(first).size());
-  const std::string name = options.output
+  const bool pdfOnlyName = options.pdfOnly && options.output && isPdfName(*options.output);
+  const std::string name = options.output && !pdfOnlyName
                                ? WorkbookNames::withExtension(*options.output)
                                : names.claim(folder + "Сравнение-" + reportTimeStamp(now), 1);
   try {
-    const std::string bytes =
-        sheet::zipPackage(sheet::workbookParts(book.finish(properties)), 1, static_cast<int>(jobs));
+    const sheet::WorkbookModel& model = book.finish(properties);
     const std::string target = platform::absoluteText(name);
-    if (environment.writer) {
-      environment.writer(target, bytes);
-    } else {
-      sheet::writeFileAtomically(target, bytes);
+    std::vector<std::string> saved;
+    if (!options.pdfOnly) {
+      const std::string bytes =
+          sheet::zipPackage(sheet::workbookParts(model), 1, static_cast<int>(jobs));
+      if (environment.writer) {
+        environment.writer(target, bytes);
+      } else {
+        sheet::writeFileAtomically(target, bytes);
+      }
+      saved.push_back(target);
     }
-    out << target << '\n';
+    if (options.pdf || options.pdfOnly) {
+      // The overview, a page per quantity's chart, a page per tag; dated as
+      // the workbook (SOURCE_DATE_EPOCH when set).
+      pdf::ComparisonPdfInput input;
+      input.overview = book.overview();
+      for (plot::ChartFigure& figure : sheet::chartFigures(model)) {
+        const std::string quantity = figure.axes[0].title;
+        input.charts.emplace_back(quantity, std::move(figure));
+      }
+      input.madeAt = environment.propertiesClock
+                         ? decodeDateTime(serialOf(25569 * kSecondsPerDay + seconds))
+                         : now;
+      input.version = VEXA_VERSION;
+      input.regularFont = pdf::reportFont("LiberationSans-Regular.ttf");
+      input.boldFont = pdf::reportFont("LiberationSans-Bold.ttf");
+      for (std::size_t e = 0; e < book.exports().size(); ++e) {
+        pdf::PdfReportInput tag;
+        tag.summary = book.exports()[e].summary;
+        tag.decimals = options.decimals;
+        tag.chart = book.figures()[e];
+        tag.madeAt = input.madeAt;
+        tag.version = input.version;
+        tag.regularFont = input.regularFont;
+        tag.boldFont = input.boldFont;
+        input.tags.push_back(std::move(tag));
+      }
+      const std::string pdfTarget =
+          pdfOnlyName ? platform::absoluteText(*options.output) : pdf::pdfPathFor(target);
+      sheet::writeFileAtomically(pdfTarget, pdf::comparisonPdf(input));
+      saved.push_back(pdfTarget);
+    }
+    for (const std::string& path : saved) {
+      out << path << '\n';
+    }
     if (options.open && environment.opener) {
       BatchHost host(target, err);
-      openSaved(target, environment, host);
+      for (const std::string& path : saved) {
+        openSaved(path, environment, host);
+      }
     }
   } catch (const std::exception& error) {
     err << name << ": " << messageOf(error) << '\n';
@@ -738,11 +803,6 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     }
     if (options.join && options.compare) {
       throw UsageError("--join и --compare не сочетаются: выгрузки либо одного тега, либо разных");
-    }
-    if (options.compare && (options.pdf || options.pdfOnly)) {
-      throw UsageError(
-          "--compare пишет книгу сравнения, PDF к ней пока не строится: "
-          "--pdf и --pdf-only с ним не сочетаются");
     }
     if (options.join && options.files.size() < 2) {
       throw UsageError("--join: нужно не меньше двух выгрузок одного тега");

@@ -263,6 +263,11 @@ class Pages {
     std::vector<Step> steps;
   };
   void add(bool landscape) { pages_.push_back({landscape, {}}); }
+  void append(Pages&& other) {
+    for (Page& page : other.pages_) {
+      pages_.push_back(std::move(page));
+    }
+  }
   void draw(Step step) { pages_.back().steps.push_back(std::move(step)); }
   const std::vector<Page>& all() const { return pages_; }
 
@@ -284,6 +289,68 @@ class ReportLayout {
   Pages layOut() {
     firstPage();
     summaryPages();
+    return std::move(pages_);
+  }
+
+  // The first page alone: a tag's page in a comparison.
+  Pages tagPage() {
+    firstPage();
+    return std::move(pages_);
+  }
+
+  // A comparison's pages: its header and overview table (A4 landscape,
+  // running onto more pages as it needs, its wide rows in parts each with
+  // the tags' column), then a page per quantity's chart.
+  Pages comparisonPages(const Overview& overview,
+                        const std::vector<std::pair<std::string, plot::ChartFigure>>& charts) {
+    landscape_ = true;
+    pages_.add(true);
+    const double width = kA4Long - 2 * kMargin;
+    double top =
+        heading(kMargin, "Сравнение тегов · выгрузок: " + std::to_string(overview.rows.size()),
+                "") +
+        2;
+    std::vector<Row> rows;
+    CellLook headings;
+    headings.bold = headings.border = headings.center = true;
+    Row head;
+    for (const std::string& text : overview.headings) {
+      head.push_back({text, headings});
+    }
+    rows.push_back(std::move(head));
+    for (const auto& texts : overview.rows) {
+      Row row;
+      const std::string& marks = texts.back();
+      for (std::size_t c = 0; c < texts.size(); ++c) {
+        CellLook look;
+        look.border = true;
+        const std::string& title = overview.headings[c];
+        const std::size_t colon = title.rfind(": ");
+        const std::string figure = colon == std::string::npos ? title : title.substr(colon + 2);
+        const std::string quantity = colon == std::string::npos ? "" : title.substr(0, colon);
+        if ((figure == "максимум" &&
+             marks.find(quantity + ": наибольший максимум") != std::string::npos) ||
+            (figure == "минимум" &&
+             marks.find(quantity + ": наименьший минимум") != std::string::npos)) {
+          look.bold = true;
+          look.fill = figure == "максимум" ? 0xADCBF8 : 0xEED7BD;  // 0xBBGGRR
+        }
+        if (figure == "итог" || figure == "Итог") {
+          look.fill = verdictFill(texts[c]);
+        }
+        row.push_back({texts[c], look});
+      }
+      rows.push_back(std::move(row));
+    }
+    table(rows, top, width, kA4Short, true);
+    for (const auto& [name, chart] : charts) {
+      pages_.add(true);
+      pages_.draw([=, this](PdfCanvas& canvas) {
+        canvas.useFont(bold_, 11);
+        canvas.text({kMargin, kMargin + 11}, name, kBlack);
+      });
+      drawChart(chart, {kMargin, kMargin + 20, width, kA4Short - 2 * kMargin - 20 - line()});
+    }
     return std::move(pages_);
   }
 
@@ -315,31 +382,53 @@ class ReportLayout {
     return rows;
   }
 
+  // A chart in `area` of the page, its lines thinned to two columns a point
+  // across it (every peak stays, as in the preview): a workbook's 32 000
+  // lines make no finer a line on paper, and a far larger file.
+  void drawChart(const plot::ChartFigure& chart, const plot::Box& area) {
+    plot::ChartFigure figure = chart;
+    for (plot::ChartLine& chartLine : figure.lines) {
+      chartLine.points = plot::thinPoints(chartLine.points, figure.first, figure.last,
+                                          static_cast<int>(2 * area.width));
+    }
+    pages_.draw([=, this](PdfCanvas& canvas) {
+      canvas.useFont(regular_, kTextSize);
+      const plot::ChartLayout layout(figure, area, canvas);
+      plot::paintChart(canvas, figure, layout, plot::kWhite, kBlack);
+    });
+  }
+
   // The report's header on the first page.
-  double header(double top, double width) {
+  double header(double top) {
     const ReportSummary& s = input_.summary;
-    const std::string title = "Отчёт по выгрузке «" + s.exportName + "»";
-    const std::string window =
-        "Интервал: " + printedSerial(s.windowStart) + " — " + printedSerial(s.windowEnd);
+    return heading(
+        top, "Отчёт по выгрузке «" + s.exportName + "»",
+        "Интервал: " + printedSerial(s.windowStart) + " — " + printedSerial(s.windowEnd));
+  }
+
+  // A page's heading: its title, a line under it (none when empty), and when
+  // and by which version the report was made. Returns where it ends.
+  double heading(double top, const std::string& title, const std::string& subtitle) {
     const std::string made = "Отчёт построен " + printedDateTime(input_.madeAt) + " · " +
                              std::string(kProgramTitle) + " " + input_.version;
     const FontMeasure big(bold_, 13);
+    const double below = top + big.lineHeight() + 2;
+    const double madeAt = subtitle.empty() ? below : below + line();
     pages_.draw([=, this](PdfCanvas& canvas) {
       canvas.useFont(bold_, 13);
       canvas.text({kMargin, top + big.ascent()}, title, kBlack);
       canvas.useFont(regular_, kTextSize);
-      canvas.text({kMargin, top + big.lineHeight() + 2 + text_.ascent()}, window, kBlack);
-      canvas.text({kMargin, top + big.lineHeight() + 2 + line() + text_.ascent()}, made, kMuted);
+      canvas.text({kMargin, below + text_.ascent()}, subtitle, kBlack);
+      canvas.text({kMargin, madeAt + text_.ascent()}, made, kMuted);
     });
-    (void)width;
-    return top + big.lineHeight() + 2 + 2 * line() + 6;
+    return madeAt + line() + 6;
   }
 
   // Page 1: the header, the chart, and the verdict with each limit's figures.
   void firstPage() {
     pages_.add(true);
     const double width = kA4Long - 2 * kMargin;
-    double top = header(kMargin, width);
+    double top = header(kMargin);
     // The verdict's rows: «Итог» and the rows of the limits.
     std::vector<int> picked{cells_.verdictRow};
     const int headingRow = cells_.verdictRow - 1;
@@ -366,20 +455,7 @@ class ReportLayout {
     const double bottom = kA4Short - kMargin - line() - 4;
     if (input_.chart) {
       const double chartBottom = std::max(top + 150, bottom - tableHeight - 10);
-      const plot::Box area{kMargin, top, width, chartBottom - top};
-      // The lines thinned to two columns a point across the page (every
-      // peak stays, as in the preview): a workbook's 32 000 lines make no
-      // finer a line on paper, and a far larger file.
-      plot::ChartFigure figure = *input_.chart;
-      for (plot::ChartLine& chartLine : figure.lines) {
-        chartLine.points = plot::thinPoints(chartLine.points, figure.first, figure.last,
-                                            static_cast<int>(2 * width));
-      }
-      pages_.draw([=, this](PdfCanvas& canvas) {
-        canvas.useFont(regular_, kTextSize);
-        const plot::ChartLayout layout(figure, area, canvas);
-        plot::paintChart(canvas, figure, layout, plot::kWhite, kBlack);
-      });
+      drawChart(*input_.chart, {kMargin, top, width, chartBottom - top});
       top = chartBottom + 10;
     } else {
       // Motion events and door states: the workbook is a table.
@@ -595,13 +671,13 @@ class ReportLayout {
       opening += rowHeight(rows[i], widths);
     }
     if (breakPages && top + opening > limit && top > kMargin + 1) {
-      pages_.add(false);
+      pages_.add(landscape_);
       top = kMargin;
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
       std::vector<std::vector<std::string>> lines = cellLines(rows[i], widths);
       if (breakPages && top + heightOf(lines) > limit && top > kMargin + 1) {
-        pages_.add(false);
+        pages_.add(landscape_);
         top = kMargin;
         if (heading && i > *heading) {
           top = drawRow(rows[*heading], cellLines(rows[*heading], widths), widths, top);
@@ -648,6 +724,7 @@ class ReportLayout {
   SummaryCells cells_;
   CellLooks looks_;
   Pages pages_;
+  bool landscape_ = false;  // the pages a table runs onto
 };
 
 // A page's content deflated by libdeflate, as the workbook's parts are: a
@@ -688,13 +765,78 @@ HPDF_Date dateOf(const CivilDateTime& at) {
 
 }  // namespace
 
-std::string pdfReport(const PdfReportInput& input) {
-  Document document;
-  HPDF_Doc pdf = document.get();
-  HPDF_SetCompressionMode(pdf, HPDF_COMP_ALL);
-  HPDF_UseUTFEncodings(pdf);
-  HPDF_SetCurrentEncoder(pdf, "UTF-8");
-  const auto font = [&](const std::string& file) {
+namespace {
+
+// A PDF document with the report's fonts: pages laid out for its fonts are
+// drawn on it, numbered, and saved.
+class ReportDocument {
+ public:
+  ReportDocument(const std::string& regularFont, const std::string& boldFont)
+      : regular_(load(regularFont)), bold_(load(boldFont)) {
+    document_.check();
+  }
+  const PdfFont& regular() const { return regular_; }
+  const PdfFont& bold() const { return bold_; }
+
+  // The document's bytes: `pages` drawn, each with «Стр. N из M», every one
+  // but the first with `running` at its head.
+  std::string render(const Pages& pages, const std::string& title, const std::string& running,
+                     const CivilDateTime& madeAt, const std::string& version) {
+    HPDF_Doc pdf = document_.get();
+    const std::string producer = std::string(kProgramTitle) + " " + version;
+    HPDF_SetInfoAttr(pdf, HPDF_INFO_TITLE, title.c_str());
+    HPDF_SetInfoAttr(pdf, HPDF_INFO_CREATOR, producer.c_str());
+    HPDF_SetInfoAttr(pdf, HPDF_INFO_PRODUCER, producer.c_str());
+    HPDF_SetInfoDateAttr(pdf, HPDF_INFO_CREATION_DATE, dateOf(madeAt));
+
+    const std::size_t count = pages.all().size();
+    std::size_t number = 0;
+    std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
+        libdeflate_alloc_compressor(1), libdeflate_free_compressor);
+    for (const Pages::Page& page : pages.all()) {
+      ++number;
+      HPDF_Page sheet = HPDF_AddPage(pdf);
+      HPDF_Page_SetSize(sheet, HPDF_PAGE_SIZE_A4,
+                        page.landscape ? HPDF_PAGE_LANDSCAPE : HPDF_PAGE_PORTRAIT);
+      PdfCanvas canvas(sheet, regular_, kTextSize);
+      for (const Pages::Step& step : page.steps) {
+        step(canvas);
+      }
+      const std::string footer = "Стр. " + std::to_string(number) + " из " + std::to_string(count);
+      const double width = page.landscape ? kA4Long : kA4Short;
+      const double height = page.landscape ? kA4Short : kA4Long;
+      canvas.useFont(regular_, 8);
+      canvas.text({(width - canvas.textWidth(footer)) / 2, height - kMargin / 2}, footer, kMuted);
+      if (number > 1) {
+        canvas.text({kMargin, kMargin / 2 + 4}, running, kMuted);
+      }
+      canvas.finish();
+      if (compressor) {
+        deflateContent(sheet, compressor.get());
+      }
+    }
+    document_.check();
+
+    if (HPDF_SaveToStream(pdf) != HPDF_OK) {
+      document_.check();
+    }
+    std::string bytes(HPDF_GetStreamSize(pdf), '\0');
+    HPDF_UINT32 size = static_cast<HPDF_UINT32>(bytes.size());
+    HPDF_ReadFromStream(pdf, reinterpret_cast<HPDF_BYTE*>(bytes.data()), &size);
+    bytes.resize(size);
+    document_.check();
+    return bytes;
+  }
+
+ private:
+  HPDF_Font load(const std::string& file) {
+    HPDF_Doc pdf = document_.get();
+    if (!fontsReady_) {
+      HPDF_SetCompressionMode(pdf, HPDF_COMP_ALL);
+      HPDF_UseUTFEncodings(pdf);
+      HPDF_SetCurrentEncoder(pdf, "UTF-8");
+      fontsReady_ = true;
+    }
     const std::string path = platform::pathForCLibrary(file);
     const char* name = HPDF_LoadTTFontFromFile(pdf, path.c_str(), HPDF_TRUE);
     HPDF_Font loaded = name != nullptr ? HPDF_GetFont(pdf, name, "UTF-8") : nullptr;
@@ -703,60 +845,43 @@ std::string pdfReport(const PdfReportInput& input) {
     }
     mendToUnicode(loaded);
     return loaded;
-  };
-  const PdfFont regular(font(input.regularFont));
-  const PdfFont bold(font(input.boldFont));
-  document.check();
+  }
 
-  const std::string title = "Отчёт по выгрузке «" + input.summary.exportName + "»";
-  const std::string producer = std::string(kProgramTitle) + " " + input.version;
-  HPDF_SetInfoAttr(pdf, HPDF_INFO_TITLE, title.c_str());
-  HPDF_SetInfoAttr(pdf, HPDF_INFO_CREATOR, producer.c_str());
-  HPDF_SetInfoAttr(pdf, HPDF_INFO_PRODUCER, producer.c_str());
-  HPDF_SetInfoDateAttr(pdf, HPDF_INFO_CREATION_DATE, dateOf(input.madeAt));
+  Document document_;
+  bool fontsReady_ = false;
+  PdfFont regular_;
+  PdfFont bold_;
+};
 
-  ReportLayout layout(input, regular, bold);
+}  // namespace
+
+std::string pdfReport(const PdfReportInput& input) {
+  ReportDocument document(input.regularFont, input.boldFont);
+  ReportLayout layout(input, document.regular(), document.bold());
   const Pages pages = layout.layOut();
-  const std::size_t count = pages.all().size();
-  std::size_t number = 0;
-  std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
-      libdeflate_alloc_compressor(1), libdeflate_free_compressor);
-  for (const Pages::Page& page : pages.all()) {
-    ++number;
-    HPDF_Page sheet = HPDF_AddPage(pdf);
-    HPDF_Page_SetSize(sheet, HPDF_PAGE_SIZE_A4,
-                      page.landscape ? HPDF_PAGE_LANDSCAPE : HPDF_PAGE_PORTRAIT);
-    PdfCanvas canvas(sheet, regular, kTextSize);
-    for (const Pages::Step& step : page.steps) {
-      step(canvas);
-    }
-    const std::string footer = "Стр. " + std::to_string(number) + " из " + std::to_string(count);
-    const double width = page.landscape ? kA4Long : kA4Short;
-    const double height = page.landscape ? kA4Short : kA4Long;
-    canvas.useFont(regular, 8);
-    canvas.text({(width - canvas.textWidth(footer)) / 2, height - kMargin / 2}, footer, kMuted);
-    if (number > 1) {
-      const std::string running = input.summary.exportName + " · " +
-                                  printedSerial(input.summary.windowStart) + " — " +
-                                  printedSerial(input.summary.windowEnd);
-      canvas.text({kMargin, kMargin / 2 + 4}, running, kMuted);
-    }
-    canvas.finish();
-    if (compressor) {
-      deflateContent(sheet, compressor.get());
-    }
-  }
-  document.check();
+  return document.render(pages, "Отчёт по выгрузке «" + input.summary.exportName + "»",
+                         input.summary.exportName + " · " +
+                             printedSerial(input.summary.windowStart) + " — " +
+                             printedSerial(input.summary.windowEnd),
+                         input.madeAt, input.version);
+}
 
-  if (HPDF_SaveToStream(pdf) != HPDF_OK) {
-    document.check();
+std::string comparisonPdf(const ComparisonPdfInput& input) {
+  ReportDocument document(input.regularFont, input.boldFont);
+  PdfReportInput base;
+  base.madeAt = input.madeAt;
+  base.version = input.version;
+  ReportLayout overview(base, document.regular(), document.bold());
+  Pages pages = overview.comparisonPages(input.overview, input.charts);
+  // A page for each tag, as its own report's first page: its chart and its
+  // verdict with each limit's figures.
+  std::vector<std::unique_ptr<ReportLayout>> tags;
+  for (const PdfReportInput& tag : input.tags) {
+    tags.push_back(std::make_unique<ReportLayout>(tag, document.regular(), document.bold()));
+    pages.append(tags.back()->tagPage());
   }
-  std::string bytes(HPDF_GetStreamSize(pdf), '\0');
-  HPDF_UINT32 size = static_cast<HPDF_UINT32>(bytes.size());
-  HPDF_ReadFromStream(pdf, reinterpret_cast<HPDF_BYTE*>(bytes.data()), &size);
-  bytes.resize(size);
-  document.check();
-  return bytes;
+  const std::string title = "Сравнение тегов · выгрузок: " + std::to_string(input.tags.size());
+  return document.render(pages, title, title, input.madeAt, input.version);
 }
 
 std::string reportFont(const std::string& name) {

@@ -10,9 +10,12 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "input/datetime.h"
 #include "plot/chart.h"
+#include "report/overview.h"
 #include "report/summary.h"
 
 namespace vexa::pdf {
@@ -30,6 +33,20 @@ struct PdfReportInput {
 // The PDF's bytes. Raises std::runtime_error with a text for the user when
 // the fonts do not load or the document cannot be made.
 std::string pdfReport(const PdfReportInput& input);
+
+// The PDF of a comparison of several tags: the overview table, a chart per
+// quantity (a line per tag), then a page for each tag as its own report's
+// first page.
+struct ComparisonPdfInput {
+  Overview overview;
+  std::vector<std::pair<std::string, plot::ChartFigure>> charts;  // the quantity, its chart
+  std::vector<PdfReportInput> tags;  // each tag's report (its summary and its chart)
+  CivilDateTime madeAt;
+  std::string version;
+  std::string regularFont;
+  std::string boldFont;
+};
+std::string comparisonPdf(const ComparisonPdfInput& input);
 
 // The TrueType file `name` ("LiberationSans-Regular.ttf") of the report's
 // font: beside the program (in its "fonts" folder), where the package puts

@@ -68,6 +68,29 @@ std::optional<plot::ChartFigure> chartFigure(const WorkbookModel& model) {
   if (chart == nullptr) {
     return std::nullopt;
   }
+  return figureOf(model, *chart);
+}
+
+std::vector<plot::ChartFigure> chartFigures(const WorkbookModel& model) {
+  std::vector<plot::ChartFigure> figures;
+  for (const auto& sheet : model.sheets) {
+    if (sheet->removed) {
+      continue;
+    }
+    if (sheet->chart) {
+      figures.push_back(figureOf(model, *sheet->chart));
+    }
+    for (const EmbeddedChart& embedded : sheet->charts) {
+      if (embedded.chart) {
+        figures.push_back(figureOf(model, *embedded.chart));
+      }
+    }
+  }
+  return figures;
+}
+
+plot::ChartFigure figureOf(const WorkbookModel& model, const ChartModel& chartModel) {
+  const ChartModel* chart = &chartModel;
   plot::ChartFigure figure;
   double first = INFINITY;
   double last = -INFINITY;

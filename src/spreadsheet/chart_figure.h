@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "plot/chart.h"
 #include "spreadsheet/workbook_model.h"
@@ -12,5 +13,9 @@ namespace vexa::sheet {
 // The first chart of the workbook, its series' points read from their
 // cells; none when the workbook has no chart.
 std::optional<plot::ChartFigure> chartFigure(const WorkbookModel& model);
+
+// Every chart of the workbook, in the order of its sheets; and one chart.
+std::vector<plot::ChartFigure> chartFigures(const WorkbookModel& model);
+plot::ChartFigure figureOf(const WorkbookModel& model, const ChartModel& chart);
 
 }  // namespace vexa::sheet

@@ -9,6 +9,7 @@
 #include "input/numbers.h"
 #include "platform/files.h"
 #include "report/summary_sheet.h"
+#include "spreadsheet/chart_figure.h"
 
 namespace vexa::sheet {
 
@@ -156,26 +157,28 @@ std::string sheetNameFor(const std::string& fileName, std::set<std::string>& tak
   return candidate;
 }
 
-ComparisonBook::ComparisonBook() = default;
+ComparisonBook::ComparisonBook(bool figures) : keepFigures_(figures) {}
 
-void ComparisonBook::add(const std::string& fileName, int layout, ReportSummary summary,
-                         const WorkbookModel& report) {
-  const std::string tag(platform::fileNameOf(fileName));
-  const std::string sheetName = sheetNameFor(tag, taken_);
-  const int overviewRow = static_cast<int>(exports_.size()) + 2;  // the tag's name there
+void ComparisonBook::add(std::size_t order, const std::string& fileName, int layout,
+                         ReportSummary summary, const WorkbookModel& report) {
+  const std::lock_guard<std::mutex> guard(lock_);
+  Added added;
+  added.order = order;
+  added.fileName = fileName;
 
   // The table, its cells' formats and texts taken into this workbook.
-  auto sheet = std::make_shared<SheetModel>();
-  sheet->name = sheetName;
+  added.sheet = std::make_shared<SheetModel>();
+  SheetModel& sheet = *added.sheet;
   const std::string dataSheet = dataSheetOf(layout);
-  if (const auto data = report.sheetNamed(dataSheet)) {
+  const auto data = report.sheetNamed(dataSheet);
+  if (data) {
     std::map<std::uint32_t, std::uint32_t> formats;
     for (int r = 1; r <= data->cells.rowCount(); ++r) {
       const std::vector<Cell>& from = data->cells.row(r);
       if (from.empty()) {
         continue;
       }
-      std::vector<Cell>& to = sheet->cells.row(r, static_cast<int>(from.size()));
+      std::vector<Cell>& to = sheet.cells.row(r, static_cast<int>(from.size()));
       for (std::size_t c = 0; c < from.size(); ++c) {
         Cell cell = from[c];
         auto known = formats.find(cell.format);
@@ -191,22 +194,20 @@ void ComparisonBook::add(const std::string& fileName, int layout, ReportSummary 
         to[c] = cell;
       }
     }
-    sheet->columnWidths = data->columnWidths;
-    sheet->rowHeights = data->rowHeights;
-    sheet->page = data->page;
+    sheet.columnWidths = data->columnWidths;
+    sheet.rowHeights = data->rowHeights;
+    sheet.page = data->page;
   }
-  model_.sheets.push_back(sheet);
 
-  // Its chart's lines of the table's series, each under the tag's name, on
-  // the chart of its quantity; and the axes they were drawn on.
-  if (const ChartModel* chart = chartOf(report)) {
+  // Its chart's lines of the table's measured series, and the axes they
+  // were drawn on; their sheet and their name's cell are set once the
+  // export's place is known.
+  if (const ChartModel* chart = chartOf(report); chart != nullptr && data) {
     for (const auto& drawn : chart->series) {
       if (drawn->deleted || !drawn->values || drawn->values->sheet != dataSheet || !drawn->name) {
         continue;
       }
-      const auto data = report.sheetNamed(dataSheet);
-      const Cell* nameCell =
-          data ? data->cells.find(drawn->name->firstRow, drawn->name->firstColumn) : nullptr;
+      const Cell* nameCell = data->cells.find(drawn->name->firstRow, drawn->name->firstColumn);
       if (nameCell == nullptr || nameCell->kind != Cell::Kind::Text) {
         continue;
       }
@@ -220,53 +221,84 @@ void ComparisonBook::add(const std::string& fileName, int layout, ReportSummary 
         continue;
       }
       ChartSeries line = *drawn;
-      line.name = SheetBlock{kOverviewSheet, overviewRow, 1, overviewRow, 1};
       line.literalName.clear();
       line.axisGroup = 1;
       line.lineColour.reset();
       line.lineStyle.reset();
-      line.values->sheet = sheetName;
-      if (line.xValues) {
-        line.xValues->sheet = sheetName;
-      }
-      auto quantity = std::find_if(quantities_.begin(), quantities_.end(),
-                                   [&](const QuantityLines& q) { return q.key == measured->key; });
-      if (quantity == quantities_.end()) {
-        quantities_.push_back(
-            {measured->key, measured->name, {}, chart->axis(2, drawn->axisGroup)});
-        quantity = quantities_.end() - 1;
-      } else {
-        const ChartAxis& own = chart->axis(2, drawn->axisGroup);
-        widen(quantity->axis.minimum, own.minimum, true);
-        widen(quantity->axis.maximum, own.maximum, false);
-      }
-      quantity->lines.push_back(std::move(line));
+      added.lines.push_back(
+          {measured->key, measured->name, chart->axis(2, drawn->axisGroup), std::move(line)});
     }
-    const ChartAxis& time = chart->axis(1, 1);
-    if (!timeAxisSet_) {
-      timeAxis_ = time;
-      timeAxisSet_ = true;
-    } else {
-      widen(timeAxis_.minimum, time.minimum, true);
-      widen(timeAxis_.maximum, time.maximum, false);
-    }
+    added.time = chart->axis(1, 1);
   }
 
-  exports_.push_back({tag, layout, std::move(summary)});
-  OverviewExport& kept = exports_.back();
-  kept.summary.excursions.clear();
-  kept.summary.gaps.clear();
-  kept.summary.journal.clear();
-  kept.summary.journalDays.clear();
-}
-
-Overview ComparisonBook::overview() const {
-  return overviewOf(exports_);
+  if (keepFigures_) {
+    // Thinned as the PDF's page draws it: two columns a point across it.
+    added.figure = chartFigure(report);
+    if (added.figure) {
+      for (plot::ChartLine& line : added.figure->lines) {
+        line.points = plot::thinPoints(line.points, added.figure->first, added.figure->last, 1600);
+      }
+    }
+  }
+  added.overview = {std::string(platform::fileNameOf(fileName)), layout, std::move(summary)};
+  ReportSummary& kept = added.overview.summary;
+  kept.excursions.clear();
+  kept.gaps.clear();
+  kept.journal.clear();
+  kept.journalDays.clear();
+  added_.push_back(std::move(added));
 }
 
 const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties) {
+  const std::lock_guard<std::mutex> guard(lock_);
   model_.properties = properties;
-  const Overview overview = overviewOf(exports_);
+  // The exports in their order: their sheets' names, their lines' sheet and
+  // name cell (the tag on «Сводка»), the quantities' charts and the common
+  // time axis.
+  std::sort(added_.begin(), added_.end(),
+            [](const Added& a, const Added& b) { return a.order < b.order; });
+  std::set<std::string> taken;
+  std::vector<OverviewExport>& exports = exports_;
+  exports.clear();
+  figures_.clear();
+  std::vector<QuantityLines> quantities;
+  ChartAxis timeAxis;
+  bool timed = false;
+  for (std::size_t e = 0; e < added_.size(); ++e) {
+    Added& added = added_[e];
+    added.sheet->name = sheetNameFor(added.fileName, taken);
+    model_.sheets.push_back(added.sheet);
+    const int row = static_cast<int>(e) + 2;
+    for (Line& line : added.lines) {
+      line.series.name = SheetBlock{kOverviewSheet, row, 1, row, 1};
+      line.series.values->sheet = added.sheet->name;
+      if (line.series.xValues) {
+        line.series.xValues->sheet = added.sheet->name;
+      }
+      auto quantity = std::find_if(quantities.begin(), quantities.end(),
+                                   [&](const QuantityLines& q) { return q.key == line.key; });
+      if (quantity == quantities.end()) {
+        quantities.push_back({line.key, line.name, {}, line.axis});
+        quantity = quantities.end() - 1;
+      } else {
+        widen(quantity->axis.minimum, line.axis.minimum, true);
+        widen(quantity->axis.maximum, line.axis.maximum, false);
+      }
+      quantity->lines.push_back(line.series);
+    }
+    if (added.time && !timed) {
+      timeAxis = *added.time;
+      timed = true;
+    } else if (added.time) {
+      widen(timeAxis.minimum, added.time->minimum, true);
+      widen(timeAxis.maximum, added.time->maximum, false);
+    }
+    exports.push_back(std::move(added.overview));
+    figures_.push_back(std::move(added.figure));
+  }
+  added_.clear();
+  overview_ = overviewOf(exports);
+  const Overview& overview = overview_;
   auto sheet = std::make_shared<SheetModel>();
   sheet->name = kOverviewSheet;
   const std::uint32_t numberFormat = 0;  // General: each figure as the summary gives it
@@ -343,9 +375,9 @@ const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties
   // The limits' lines: where every tag of a quantity has the same limit,
   // its two points across the common window, below the overview.
   int next = static_cast<int>(overview.rows.size()) + 3;
-  const double from = timeAxis_.minimum.value_or(0);
-  const double to = timeAxis_.maximum.value_or(from);
-  std::vector<std::vector<ChartSeries>> limitSeries(quantities_.size());
+  const double from = timeAxis.minimum.value_or(0);
+  const double to = timeAxis.maximum.value_or(from);
+  std::vector<std::vector<ChartSeries>> limitSeries(quantities.size());
   const auto text = [&](int r, int c, const std::string& value) {
     Cell& cell = sheet->cells.at(r, c);
     cell.kind = Cell::Kind::Text;
@@ -360,13 +392,13 @@ const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties
     cell.format = model_.formats.intern(look);
   };
   bool titled = false;
-  for (std::size_t q = 0; q < quantities_.size(); ++q) {
-    const QuantityLines& quantity = quantities_[q];
+  for (std::size_t q = 0; q < quantities.size(); ++q) {
+    const QuantityLines& quantity = quantities[q];
     for (const bool high : {false, true}) {
       std::optional<double> shared;
       bool same = true;
       std::size_t given = 0;
-      for (const OverviewExport& e : exports_) {
+      for (const OverviewExport& e : exports) {
         for (const LimitLine& line : e.summary.limitLines) {
           if (line.high == high &&
               e.summary.series[static_cast<std::size_t>(line.series)].key == quantity.key) {
@@ -402,29 +434,29 @@ const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties
   }
 
   // A chart per quantity, one below the other.
-  double top_ = (next + 1) * kRowPoints;
-  for (std::size_t q = 0; q < quantities_.size(); ++q) {
+  double chartTop = (next + 1) * kRowPoints;
+  for (std::size_t q = 0; q < quantities.size(); ++q) {
     auto chart = std::make_shared<ChartModel>();
     chart->name = "Сравнение " + std::to_string(q + 1);
-    for (const ChartSeries& line : quantities_[q].lines) {
+    for (const ChartSeries& line : quantities[q].lines) {
       chart->series.push_back(std::make_shared<ChartSeries>(line));
     }
     for (const ChartSeries& line : limitSeries[q]) {
       chart->series.push_back(std::make_shared<ChartSeries>(line));
     }
-    chart->axis(1, 1) = timeAxis_;
-    chart->axis(2, 1) = quantities_[q].axis;
+    chart->axis(1, 1) = timeAxis;
+    chart->axis(2, 1) = quantities[q].axis;
     chart->axis(2, 1).hasTitle = true;
-    chart->axis(2, 1).title = quantities_[q].name;
+    chart->axis(2, 1).title = quantities[q].name;
     EmbeddedChart placed;
     placed.chart = chart;
     placed.name = chart->name;
     placed.left = 1;
-    placed.top = top_;
+    placed.top = chartTop;
     placed.width = 670;
     placed.height = kChartHeight;
     sheet->charts.push_back(placed);
-    top_ += kChartHeight + 10;
+    chartTop += kChartHeight + 10;
   }
   model_.sheets.insert(model_.sheets.begin(), sheet);
   return model_;

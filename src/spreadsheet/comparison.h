@@ -4,10 +4,13 @@
 // a sheet per export holding its table as its own report has it.
 #pragma once
 
+#include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "plot/chart.h"
 #include "report/overview.h"
 #include "spreadsheet/workbook_model.h"
 
@@ -22,35 +25,61 @@ std::string sheetNameFor(const std::string& fileName, std::set<std::string>& tak
 
 class ComparisonBook {
  public:
-  ComparisonBook();
+  // With `figures`, each export's own chart is kept as the plot draws it
+  // (for the comparison's PDF).
+  explicit ComparisonBook(bool figures = false);
 
-  // One export: its summary, and the workbook its own report built (the
-  // table is copied from it, the chart's series taken as they are; the
-  // report's workbook may go once this returns).
-  void add(const std::string& fileName, int layout, ReportSummary summary,
+  // One export, the `order`-th of the comparison (the order of its files):
+  // its summary, and the workbook its own report built (the table is
+  // copied from it, the chart's lines taken as they are; the report's
+  // workbook may go once this returns). Exports may be added from several
+  // threads, in any order.
+  void add(std::size_t order, const std::string& fileName, int layout, ReportSummary summary,
            const WorkbookModel& report);
 
-  // The overview as it stands.
-  Overview overview() const;
-
-  // The finished workbook: «Сводка» first, the exports' sheets after it.
+  // The finished workbook: «Сводка» first, the exports' sheets after it, in
+  // their order, each named after its file.
   const WorkbookModel& finish(const DocumentProperties& properties);
 
+  // Once finished: the exports in their order with their summaries, the
+  // overview of «Сводка», and each export's own chart (when kept).
+  const std::vector<OverviewExport>& exports() const { return exports_; }
+  const Overview& overview() const { return overview_; }
+  const std::vector<std::optional<plot::ChartFigure>>& figures() const { return figures_; }
+
  private:
-  // A quantity's chart: its series' key, the name the first export gives
-  // it, a line per tag, and the value axis the tags' reports drew it on.
+  // A line of an export's chart: its quantity (the series' key and name),
+  // the value axis its report drew it on, and the line.
+  struct Line {
+    std::string key;
+    std::string name;
+    ChartAxis axis;
+    ChartSeries series;
+  };
+  struct Added {
+    std::size_t order = 0;
+    std::string fileName;
+    std::shared_ptr<SheetModel> sheet;
+    std::vector<Line> lines;
+    std::optional<ChartAxis> time;
+    OverviewExport overview;
+    std::optional<plot::ChartFigure> figure;
+  };
+  // A quantity's chart: a line per tag, on the first tag's value axis
+  // widened to every tag's bounds.
   struct QuantityLines {
     std::string key;
     std::string name;
     std::vector<ChartSeries> lines;
     ChartAxis axis;
   };
+  std::mutex lock_;
+  bool keepFigures_;
   WorkbookModel model_;
-  std::set<std::string> taken_;
+  std::vector<Added> added_;
   std::vector<OverviewExport> exports_;
-  std::vector<QuantityLines> quantities_;
-  ChartAxis timeAxis_;
-  bool timeAxisSet_ = false;
+  Overview overview_;
+  std::vector<std::optional<plot::ChartFigure>> figures_;
 };
 
 }  // namespace vexa::sheet

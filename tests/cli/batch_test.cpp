@@ -202,7 +202,6 @@ TEST_F(BatchTest, UsageErrors) {
       {{"--join", climate}, "--join: нужно не меньше двух выгрузок одного тега"},
       {{"--join", "--compare", "--summary-only", climate, climate},
        "--join и --compare не сочетаются"},
-      {{"--compare", "--pdf", climate, climate}, "PDF к ней пока не строится"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(run(c.arguments), 2) << c.message;
@@ -325,11 +324,17 @@ TEST_F(BatchTest, ComparisonWorkbookHoldsEachTagsTable) {
                              "2021-01-02T10:30:00+03:00,4.5,3.0\n"
                              "2021-01-02T11:30:00+03:00,5.5,3.0\n");
   const std::string missing = platform::textOf(dir.path() / platform::pathOf("нет.csv"));
-  ASSERT_EQ(run({"--compare", "--limit", "temperature=0:25", a, missing, b, c}), 1) << err.str();
+  ASSERT_EQ(run({"--compare", "--pdf", "--limit", "temperature=0:25", a, missing, b, c}), 1)
+      << err.str();
   EXPECT_NE(err.str().find("нет.csv"), std::string::npos) << err.str();
   const std::string saved =
       platform::textOf(dir.path() / platform::pathOf("Сравнение-070121_153045.xlsx"));
-  ASSERT_EQ(lines(out), std::vector<std::string>{saved});
+  const std::string pdf = saved.substr(0, saved.size() - 5) + ".pdf";
+  ASSERT_EQ(lines(out), (std::vector<std::string>{saved, pdf}));
+  // The PDF: the overview, a page per quantity's chart, a page per tag.
+  const std::string pdfBytes = bytesOf(pdf);
+  EXPECT_EQ(pdfBytes.substr(0, 5), "%PDF-");
+  EXPECT_GE(testing::occurrences(pdfBytes, "/Type /Page\n"), 1 + 2 + 3);
   const auto parts = testing::readPackage(saved);
   const std::string& book = parts.at("xl/workbook.xml");
   const std::vector<std::string> names{"Сводка", "морозильник", "морозильник (2)", "камера"};

@@ -823,10 +823,53 @@ def follows(tokens, label, values):
     return not remaining
 
 
+def check_pdf_file(name, pdf):
+    """qpdf finds the file sound and every font is embedded."""
+    check = run(["qpdf", "--check", pdf], check=False)
+    if check.returncode != 0 or "No syntax or stream encoding errors" not in check.stdout:
+        fail(name, f"qpdf finds faults: {(check.stdout + check.stderr).strip()[:300]}")
+    fonts = run(["pdffonts", pdf]).stdout.splitlines()[2:]
+    if not fonts or any(line.split()[-5] != "yes" for line in fonts):
+        fail(name, "a font is not embedded: " + "; ".join(fonts))
+
+
+def check_comparison_pdf(case, pdf):
+    """The comparison's PDF: every tag and its verdict in the overview, a
+    page per quantity's chart and per tag, each page numbered."""
+    name = case["case"]
+    check_pdf_file(name, pdf)
+    overview = case["sheet_cells"][0]
+    tags = [row[0] for row in overview[1:] if row and row[0] and "предел" not in row[0]
+            and row[0] != "Линии пределов на графиках"]
+    tokens = words(run(["pdftotext", "-raw", "-enc", "UTF-8", pdf, "-"]).stdout)
+    for row in overview[1:len(tags) + 1]:
+        if not follows(tokens, words(row[0]), [words(row[1]), words(row[2])]):
+            fail(name, f"the overview's row of {row[0]} is not in the PDF as on the sheet")
+    pages = int(re.search(r"Pages:\s+(\d+)", run(["pdfinfo", pdf]).stdout).group(1))
+    if pages < 1 + len(tags):
+        fail(name, f"{pages} pages for {len(tags)} tags")
+    for page in range(1, pages + 1):
+        page_text = run(["pdftotext", "-f", str(page), "-l", str(page), "-enc", "UTF-8",
+                         pdf, "-"]).stdout
+        if f"Стр. {page} из {pages}" not in page_text:
+            fail(name, f"page {page} does not say «Стр. {page} из {pages}»")
+    for tag in tags:
+        if f"Отчёт по выгрузке «{tag}»" not in run(["pdftotext", "-enc", "UTF-8", pdf,
+                                                      "-"]).stdout:
+            fail(name, f"no page of the tag {tag}")
+
+
 def stage_pdf(cases, args):
-    cases = designed(cases)
     for program in ("qpdf", "pdffonts", "pdftotext", "pdftoppm", "pdfinfo"):
         need(program)
+    for case in cases:
+        if case.get("kind") == "comparison":
+            pdf = os.path.splitext(case["workbook"])[0] + ".pdf"
+            if not os.path.exists(pdf):
+                fail(case["case"], "no PDF beside the comparison workbook")
+            else:
+                check_comparison_pdf(case, pdf)
+    cases = designed(cases)
     out = tempfile.mkdtemp(prefix="panel-pdf-report-")
     for case in cases:
         pdf = os.path.splitext(case["workbook"])[0] + ".pdf"
@@ -834,12 +877,7 @@ def stage_pdf(cases, args):
         if not os.path.exists(pdf):
             fail(name, "no PDF report beside the workbook")
             continue
-        check = run(["qpdf", "--check", pdf], check=False)
-        if check.returncode != 0 or "No syntax or stream encoding errors" not in check.stdout:
-            fail(name, f"qpdf finds faults: {(check.stdout + check.stderr).strip()[:300]}")
-        fonts = run(["pdffonts", pdf]).stdout.splitlines()[2:]
-        if not fonts or any(line.split()[-5] != "yes" for line in fonts):
-            fail(name, "a font is not embedded: " + "; ".join(fonts))
+        check_pdf_file(name, pdf)
         text = run(["pdftotext", "-raw", "-enc", "UTF-8", pdf, "-"], check=False)
         if "Warning" in text.stderr or "Error" in text.stderr:
             fail(name, f"pdftotext complains: {text.stderr.strip()[:200]}")

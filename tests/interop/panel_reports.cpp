@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -169,10 +171,13 @@ bool writeComparison(const std::vector<std::string>& tags, const fs::path& out) 
   environment.clock = [] {
     return vexa::decodeDateTime(vexa::parseDateTime("2021-01-07 15:30:45"));
   };
-  std::vector<std::string> tables;
-  environment.reportInput = [&](const std::string&, const vexa::Session& session, int s,
+  // Each tag's table by its file: the tags are reported side by side.
+  std::map<std::string, std::string> tables;
+  std::mutex lock;
+  environment.reportInput = [&](const std::string& file, const vexa::Session& session, int s,
                                 const vexa::ReportControls&) {
-    tables.push_back(cellsJson(session, s));
+    const std::lock_guard<std::mutex> guard(lock);
+    tables[file] = cellsJson(session, s);
   };
   std::vector<std::string> arguments{"--compare", "--summary-only"};
   arguments.insert(arguments.end(), limit.begin(), limit.end());
@@ -201,7 +206,7 @@ bool writeComparison(const std::vector<std::string>& tags, const fs::path& out) 
 
   tables.clear();
   const std::string workbook = (out / "comparison.xlsx").string();
-  arguments = {"--compare", "--output", workbook};
+  arguments = {"--compare", "--pdf", "--output", workbook};
   arguments.insert(arguments.end(), limit.begin(), limit.end());
   arguments.insert(arguments.end(), tags.begin(), tags.end());
   if (vexa::cli::runCommandLine(arguments, printed, messages, environment) != 0 ||
@@ -225,8 +230,8 @@ bool writeComparison(const std::vector<std::string>& tags, const fs::path& out) 
     json += "]";
   }
   json += "]";
-  for (const std::string& table : tables) {
-    json += ",\n " + table;
+  for (const std::string& tag : tags) {
+    json += ",\n " + tables[tag];
   }
   json += "]}\n";
   std::ofstream(out / "comparison.json", std::ios::binary) << json;
