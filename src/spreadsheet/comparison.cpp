@@ -371,6 +371,12 @@ const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties
             : 14;
   }
   sheet->columnWidths[columns] = 40;
+  // Printed on A4 landscape pages, the tags' column on every page (the
+  // comparison's PDF holds the overview in readable parts).
+  sheet->page.set = true;
+  sheet->page.landscape = true;
+  sheet->page.titleFirstColumn = sheet->page.titleLastColumn = 1;
+  sheet->page.footer = "Стр. &P из &N";
 
   // The limits' lines: where every tag of a quantity has the same limit,
   // its two points across the common window, below the overview.
