@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSpacerItem>
 #include <QUrl>
@@ -27,6 +28,22 @@ std::optional<QString> QtUserDialogs::chooseFile(QWidget* parent, const QString&
     return std::nullopt;
   }
   return chosen;
+}
+
+QStringList QtUserDialogs::chooseFiles(QWidget* parent, const QString& title, const QString& filter,
+                                       const QString& folder) {
+  return QFileDialog::getOpenFileNames(parent, title, folder, filter);
+}
+
+int QtUserDialogs::askSeveral(QWidget* parent, const QString& question) {
+  QMessageBox box(QMessageBox::Question, programTitle(), question, QMessageBox::NoButton, parent);
+  QPushButton* oneTag = box.addButton(QStringLiteral("Один тег"), QMessageBox::YesRole);
+  QPushButton* compare = box.addButton(QStringLiteral("Сравнить теги"), QMessageBox::NoRole);
+  box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+  box.setDefaultButton(oneTag);
+  fitToText(box);
+  box.exec();
+  return box.clickedButton() == oneTag ? 0 : box.clickedButton() == compare ? 1 : -1;
 }
 
 void fitToText(QMessageBox& box) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QMessageBox;
@@ -19,6 +20,19 @@ class UserDialogs {
   // current one).
   virtual std::optional<QString> chooseFile(QWidget* parent, const QString& title,
                                             const QString& filter, const QString& folder) = 0;
+  // The same dialog taking several files; empty when the user cancels.
+  virtual QStringList chooseFiles(QWidget* parent, const QString& title, const QString& filter,
+                                  const QString& folder) {
+    const auto chosen = chooseFile(parent, title, filter, folder);
+    return chosen ? QStringList{*chosen} : QStringList{};
+  }
+  // Several exports chosen: asks `question` with the buttons «Один тег»
+  // (0), «Сравнить теги» (1) and «Отмена» (-1, as closing the box).
+  virtual int askSeveral(QWidget* parent, const QString& question) {
+    static_cast<void>(parent);
+    static_cast<void>(question);
+    return -1;
+  }
   // A plain message box with an OK button and the program's title as caption.
   virtual void showMessage(QWidget* parent, const QString& text) = 0;
   // A message box with its own caption and an OK button, owned by no window.
@@ -41,6 +55,9 @@ class QtUserDialogs final : public UserDialogs {
  public:
   std::optional<QString> chooseFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& folder) override;
+  QStringList chooseFiles(QWidget* parent, const QString& title, const QString& filter,
+                          const QString& folder) override;
+  int askSeveral(QWidget* parent, const QString& question) override;
   void showMessage(QWidget* parent, const QString& text) override;
   void messageBox(const QString& text, const QString& caption) override;
   void errorBox(QWidget* parent, const QString& text) override;

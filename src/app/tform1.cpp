@@ -44,6 +44,25 @@ class TForm1::Dialogs final : public form::FormDialogs {
     }
     return toStdString(*chosen);
   }
+  std::vector<std::string> chooseFiles(const std::string& title, const std::string& filter,
+                                       const std::string& folder) override {
+    std::vector<std::string> chosen;
+    for (const QString& file :
+         dialogs_.chooseFiles(owner_, toQString(title), qtFilter(filter), toQString(folder))) {
+      chosen.push_back(toStdString(file));
+    }
+    return chosen;
+  }
+  std::optional<Several> askSeveral(const std::string& question) override {
+    switch (dialogs_.askSeveral(owner_, toQString(question))) {
+      case 0:
+        return Several::OneTag;
+      case 1:
+        return Several::CompareTags;
+      default:
+        return std::nullopt;
+    }
+  }
   void showMessage(const std::string& text) override {
     dialogs_.showMessage(owner_, toQString(text));
   }
@@ -479,19 +498,33 @@ StartChoices TForm1::startChoices() const {
   return presenter_->startChoices();
 }
 
+namespace {
+
+// The exports among dropped files: the local .csv files.
+std::vector<std::string> droppedExports(const QList<QUrl>& urls) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : urls) {
+    const std::string path = toStdString(url.toLocalFile());
+    if (url.isLocalFile() && form::MainForm::acceptsDrop(path)) {
+      paths.push_back(path);
+    }
+  }
+  return paths;
+}
+
+}  // namespace
+
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (urls.size() == 1 && urls.front().isLocalFile() &&
-      form::MainForm::acceptsDrop(toStdString(urls.front().toLocalFile()))) {
+  if (!droppedExports(event->mimeData()->urls()).empty()) {
     event->acceptProposedAction();
   }
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (urls.size() == 1 && urls.front().isLocalFile()) {
+  const std::vector<std::string> paths = droppedExports(event->mimeData()->urls());
+  if (!paths.empty()) {
     event->acceptProposedAction();
-    openFile(urls.front().toLocalFile());
+    presenter_->openFiles(paths);
   }
 }
 

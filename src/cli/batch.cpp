@@ -285,39 +285,6 @@ class SummaryOnly final : public ReportBuilder {
   ReportHost& host_;
 };
 
-// The report of one export for the comparison: its workbook built as the
-// report builds it, in memory and never saved; the comparison takes its
-// table and its chart's lines, with its summary.
-class ComparedReport final : public ReportBuilder {
- public:
-  using Taker = std::function<void(const sheet::WorkbookModel& report, ReportSummary summary)>;
-  ComparedReport(xl::AutomationServer& server, const Session& session, ReportHost& host,
-                 Taker taker)
-      : server_(server), session_(session), host_(host), taker_(std::move(taker)) {}
-  void Excel(int count, const TextTable& Arr, double OsMin1, double OsMax1, int s) override {
-    const ReportControls controls = host_.controls();
-    AutomationComponents c;
-    c.XL = server_.attach();
-    c.XL->setSheetsInNewWorkbook(3);
-    c.WB = c.XL->Workbooks()->Add();
-    c.ASheet = c.XL->Sheets(count == kMotionEvents || count == kPairedState ? 1 : 2);
-    ReportSummary summary =
-        summarize(count, Arr, session_, controls, OsMin1, OsMax1, controls.limits);
-    LayoutContext layout{count, Arr, OsMin1, OsMax1, s, session_, controls, c};
-    buildLayout(layout);
-    taker_(*sheet::modelOf(*c.WB), std::move(summary));
-    c.WB->Close();
-    done = true;
-  }
-  bool done = false;
-
- private:
-  xl::AutomationServer& server_;
-  const Session& session_;
-  ReportHost& host_;
-  Taker taker_;
-};
-
 // Limits only for the series the export has; a limit of a series the report
 // does not show is said and left out.
 bool checkLimits(const Options& options, const Session& session, const ReportControls& controls,
@@ -422,10 +389,10 @@ bool reportFile(const std::string& file, int occurrence, const Options& options,
     choices.end = decodeDateTime(options.to ? parseDateTime(*options.to) : session.OsMax1);
 
     if (book != nullptr) {
-      ComparedReport report(engine, session, host,
-                            [&](const sheet::WorkbookModel& model, ReportSummary summary) {
-                              book->add(order, shown, layout.count, std::move(summary), model);
-                            });
+      sheet::ComparedReport report(
+          engine, session, host, [&](const sheet::WorkbookModel& model, ReportSummary summary) {
+            book->add(order, shown, layout.count, std::move(summary), model);
+          });
       ObservedReport observed(report, environment.reportInput, file, session, host);
       runStart(session, choices, host, observed);
       return report.done;
@@ -586,7 +553,7 @@ int runComparison(const Options& options, std::ostream& out, std::ostream& err,
   const bool pdfOnlyName = options.pdfOnly && options.output && isPdfName(*options.output);
   const std::string name = options.output && !pdfOnlyName
                                ? WorkbookNames::withExtension(*options.output)
-                               : names.claim(folder + "Сравнение-" + reportTimeStamp(now), 1);
+                               : names.claim(sheet::comparisonBaseName(folder, now), 1);
   try {
     const sheet::WorkbookModel& model = book.finish(properties);
     const std::string target = platform::absoluteText(name);
@@ -604,29 +571,10 @@ int runComparison(const Options& options, std::ostream& out, std::ostream& err,
     if (options.pdf || options.pdfOnly) {
       // The overview, a page per quantity's chart, a page per tag; dated as
       // the workbook (SOURCE_DATE_EPOCH when set).
-      pdf::ComparisonPdfInput input;
-      input.overview = book.overview();
-      for (plot::ChartFigure& figure : sheet::chartFigures(model)) {
-        const std::string quantity = figure.axes[0].title;
-        input.charts.emplace_back(quantity, std::move(figure));
-      }
-      input.madeAt = environment.propertiesClock
-                         ? decodeDateTime(serialOf(25569 * kSecondsPerDay + seconds))
-                         : now;
-      input.version = VEXA_VERSION;
-      input.regularFont = pdf::reportFont("LiberationSans-Regular.ttf");
-      input.boldFont = pdf::reportFont("LiberationSans-Bold.ttf");
-      for (std::size_t e = 0; e < book.exports().size(); ++e) {
-        pdf::PdfReportInput tag;
-        tag.summary = book.exports()[e].summary;
-        tag.decimals = options.decimals;
-        tag.chart = book.figures()[e];
-        tag.madeAt = input.madeAt;
-        tag.version = input.version;
-        tag.regularFont = input.regularFont;
-        tag.boldFont = input.boldFont;
-        input.tags.push_back(std::move(tag));
-      }
+      const pdf::ComparisonPdfInput input = pdf::comparisonInputOf(
+          book, model, options.decimals,
+          environment.propertiesClock ? decodeDateTime(serialOf(25569 * kSecondsPerDay + seconds))
+                                      : now);
       const std::string pdfTarget =
           pdfOnlyName ? platform::absoluteText(*options.output) : pdf::pdfPathFor(target);
       sheet::writeFileAtomically(pdfTarget, pdf::comparisonPdf(input));

@@ -8,8 +8,10 @@
 #include "input/formats.h"
 #include "input/numbers.h"
 #include "platform/files.h"
+#include "report/report_layouts.h"
 #include "report/summary_sheet.h"
 #include "spreadsheet/chart_figure.h"
+#include "spreadsheet/engine.h"
 
 namespace vexa::sheet {
 
@@ -466,6 +468,26 @@ const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties
   }
   model_.sheets.insert(model_.sheets.begin(), sheet);
   return model_;
+}
+
+void ComparedReport::Excel(int count, const TextTable& Arr, double OsMin1, double OsMax1, int s) {
+  const ReportControls controls = host_.controls();
+  AutomationComponents c;
+  c.XL = server_.attach();
+  c.XL->setSheetsInNewWorkbook(3);
+  c.WB = c.XL->Workbooks()->Add();
+  c.ASheet = c.XL->Sheets(count == kMotionEvents || count == kPairedState ? 1 : 2);
+  ReportSummary summary =
+      summarize(count, Arr, session_, controls, OsMin1, OsMax1, controls.limits);
+  LayoutContext layout{count, Arr, OsMin1, OsMax1, s, session_, controls, c};
+  buildLayout(layout);
+  taker_(*modelOf(*c.WB), std::move(summary));
+  c.WB->Close();
+  done = true;
+}
+
+std::string comparisonBaseName(const std::string& folder, const CivilDateTime& now) {
+  return folder + "Сравнение-" + reportTimeStamp(now);
 }
 
 }  // namespace vexa::sheet

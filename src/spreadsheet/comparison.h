@@ -4,6 +4,7 @@
 // a sheet per export holding its table as its own report has it.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "plot/chart.h"
+#include "report/excel_report.h"
 #include "report/overview.h"
 #include "spreadsheet/workbook_model.h"
 
@@ -81,5 +83,27 @@ class ComparisonBook {
   Overview overview_;
   std::vector<std::optional<plot::ChartFigure>> figures_;
 };
+
+// The report of one export for a comparison: its workbook built as the
+// report builds it, in memory and never saved; `taker` gets it with the
+// summary, and takes the table and the chart's lines into the comparison.
+class ComparedReport final : public ReportBuilder {
+ public:
+  using Taker = std::function<void(const WorkbookModel& report, ReportSummary summary)>;
+  ComparedReport(xl::AutomationServer& server, const Session& session, ReportHost& host,
+                 Taker taker)
+      : server_(server), session_(session), host_(host), taker_(std::move(taker)) {}
+  void Excel(int count, const TextTable& Arr, double OsMin1, double OsMax1, int s) override;
+  bool done = false;
+
+ private:
+  xl::AutomationServer& server_;
+  const Session& session_;
+  ReportHost& host_;
+  Taker taker_;
+};
+
+// The comparison's workbook name: «Сравнение-ddmmyy_hhmmss» in `folder`.
+std::string comparisonBaseName(const std::string& folder, const CivilDateTime& now);
 
 }  // namespace vexa::sheet

@@ -147,5 +147,62 @@ TEST_F(ReportWindowTest, LimitsTypedInTheWindowReachTheWorkbook) {
   EXPECT_TRUE(form.Button2->isEnabled());
 }
 
+// Several exports chosen at once. As one tag's downloads they are joined:
+// the path box shows the first and «+N», and Start reports them as one
+// export named after the first. As several tags, each is opened (one that
+// cannot be is named and left out) and Start writes the comparison beside
+// the first. Cancelling the question opens nothing.
+TEST_F(ReportWindowTest, SeveralExportsJoinedOrCompared) {
+  const std::string header = "Date/Time,Temperature (C),Moisture (%),Battery (Volts)\n";
+  const auto hours = [&](int from, int to, const char* value) {
+    std::string text = header;
+    for (int h = from; h <= to; ++h) {
+      text += "2021-01-02T" + std::string(h < 10 ? "0" : "") + std::to_string(h) + ":00:00+03:00," +
+              value + ",40.0,3.01\n";
+    }
+    return text;
+  };
+  const QString first = QString::fromStdString(dir.write("tag.csv", hours(0, 8, "20.5")));
+  const QString second = QString::fromStdString(dir.write("tag-2.csv", hours(6, 12, "21.5")));
+  const QString room = QString::fromStdString(dir.write("room.csv", hours(3, 20, "23")));
+  const QString missing = QString::fromStdString((dir.path() / "gone.csv").string());
+
+  dialogs.answerFiles({first, second});
+  dialogs.answerSeveral(-1);
+  form.Button1->click();
+  EXPECT_EQ(dialogs.questions.size(), 1);
+  EXPECT_FALSE(form.Button2->isEnabled());
+
+  dialogs.answerFiles({first, second});
+  dialogs.answerSeveral(0);
+  form.Button1->click();
+  EXPECT_EQ(form.Edit1->text(), first + " +1");
+  form.Button2->click();
+  EXPECT_TRUE(dialogs.messages.empty()) << lastMessage().toStdString();
+  const std::string joined =
+      platform::textOf(dir.path() / platform::pathOf("tag-объединение-070121_153045.xlsx"));
+  ASSERT_EQ(opened, std::vector<std::string>{joined});
+  const auto parts = testing::readPackage(joined);
+  EXPECT_NE(parts.at("xl/sharedStrings.xml").find("Объединено выгрузок"), std::string::npos);
+
+  dialogs.answerFiles({first, missing, room});
+  dialogs.answerSeveral(1);
+  form.Button1->click();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_TRUE(lastMessage().startsWith("gone.csv: ")) << lastMessage().toStdString();
+  EXPECT_EQ(form.Edit1->text(), first + " +1");
+  EXPECT_EQ(form.presenter().comparedExports().size(), 2u);
+  form.Button2->click();
+  const std::string comparison =
+      platform::textOf(dir.path() / platform::pathOf("Сравнение-070121_153045.xlsx"));
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened.back(), comparison);
+  const std::string& book = testing::readPackage(comparison).at("xl/workbook.xml");
+  EXPECT_NE(book.find("name=\"Сводка\""), std::string::npos);
+  EXPECT_NE(book.find("name=\"tag\""), std::string::npos);
+  EXPECT_NE(book.find("name=\"room\""), std::string::npos);
+  EXPECT_TRUE(form.Button2->isEnabled());
+}
+
 }  // namespace
 }  // namespace vexa

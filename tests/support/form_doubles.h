@@ -38,6 +38,28 @@ class ScriptedFormDialogs final : public form::FormDialogs {
     files_.pop_front();
     return answer;
   }
+  // The next answer of the file dialog: several files; and of the question
+  // what they are (nullopt: cancelled).
+  void answerFiles(std::vector<std::string> paths) { several_.push_back(std::move(paths)); }
+  void answerSeveral(std::optional<Several> answer) { severalAnswers_.push_back(answer); }
+  std::vector<std::string> chooseFiles(const std::string& title, const std::string& filter,
+                                       const std::string& folder) override {
+    if (several_.empty()) {
+      return FormDialogs::chooseFiles(title, filter, folder);
+    }
+    std::vector<std::string> answer = std::move(several_.front());
+    several_.pop_front();
+    return answer;
+  }
+  std::optional<Several> askSeveral(const std::string& question) override {
+    questions.push_back(question);
+    if (severalAnswers_.empty()) {
+      return std::nullopt;
+    }
+    const auto answer = severalAnswers_.front();
+    severalAnswers_.pop_front();
+    return answer;
+  }
   void showMessage(const std::string& text) override {
     messages.push_back({FormMessage::Plain, text, {}});
   }
@@ -56,6 +78,7 @@ class ScriptedFormDialogs final : public form::FormDialogs {
   }
 
   std::vector<FormMessage> messages;
+  std::vector<std::string> questions;
   std::vector<std::string> openedUrls;
   std::string lastTitle;
   std::string lastFilter;
@@ -63,6 +86,8 @@ class ScriptedFormDialogs final : public form::FormDialogs {
 
  private:
   std::deque<std::optional<std::string>> files_;
+  std::deque<std::vector<std::string>> several_;
+  std::deque<std::optional<Several>> severalAnswers_;
 };
 
 class RecordingFormView final : public form::MainFormView {

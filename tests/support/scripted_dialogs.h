@@ -38,6 +38,28 @@ class ScriptedDialogs final : public UserDialogs {
     }
     return path;
   }
+  // The next answers of the dialog taking several files, and of the
+  // question what they are (0 one tag, 1 several tags, -1 cancelled).
+  void answerFiles(const QStringList& paths) { several_.push_back(paths); }
+  void answerSeveral(int answer) { severalAnswers_.push_back(answer); }
+  QStringList chooseFiles(QWidget* parent, const QString& title, const QString& filter,
+                          const QString& folder) override {
+    if (several_.empty()) {
+      return UserDialogs::chooseFiles(parent, title, filter, folder);
+    }
+    const QStringList answer = several_.front();
+    several_.pop_front();
+    return answer;
+  }
+  int askSeveral(QWidget*, const QString& question) override {
+    questions << question;
+    if (severalAnswers_.empty()) {
+      return -1;
+    }
+    const int answer = severalAnswers_.front();
+    severalAnswers_.pop_front();
+    return answer;
+  }
   void showMessage(QWidget*, const QString& text) override {
     messages.push_back({ShownMessage::Plain, text, {}});
   }
@@ -56,6 +78,7 @@ class ScriptedDialogs final : public UserDialogs {
   }
 
   std::deque<ShownMessage> messages;
+  QStringList questions;
   QStringList openedUrls;
   QString lastTitle;
   QString lastFilter;
@@ -63,6 +86,8 @@ class ScriptedDialogs final : public UserDialogs {
 
  private:
   std::deque<std::pair<bool, QString>> files_;  // (chosen, path)
+  std::deque<QStringList> several_;
+  std::deque<int> severalAnswers_;
 };
 
 }  // namespace vexa::testing

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vexa::form {
 
@@ -15,6 +16,20 @@ class FormDialogs {
   // when the user cancels.
   virtual std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
                                                 const std::string& folder) = 0;
+  // The same dialog taking several files; empty when the user cancels.
+  virtual std::vector<std::string> chooseFiles(const std::string& title, const std::string& filter,
+                                               const std::string& folder) {
+    const auto chosen = chooseFile(title, filter, folder);
+    return chosen ? std::vector<std::string>{*chosen} : std::vector<std::string>{};
+  }
+  // Several exports were chosen: `question` asks whether they are one tag's
+  // downloads («Один тег») or several tags («Сравнить теги»); nullopt when
+  // the user cancels.
+  enum class Several { OneTag, CompareTags };
+  virtual std::optional<Several> askSeveral(const std::string& question) {
+    static_cast<void>(question);
+    return std::nullopt;
+  }
   // A plain message box with an OK button and the program's title as caption.
   virtual void showMessage(const std::string& text) = 0;
   // A message box with its own caption and an OK button, owned by no window.

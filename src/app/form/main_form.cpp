@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <stdexcept>
 
 #include "input/formats.h"
@@ -12,7 +13,9 @@
 #include "pdf/workbook_pdf.h"
 #include "platform/files.h"
 #include "report/summary.h"
+#include "spreadsheet/comparison.h"
 #include "spreadsheet/engine.h"
+#include "spreadsheet/ooxml_writer.h"
 #include "spreadsheet/package.h"
 
 namespace vexa::form {
@@ -836,11 +839,23 @@ void MainForm::resetForOpen() {
 void MainForm::Button1Click() {
   resetForOpen();
   changed();
-  const std::string folder =
-      OpenDialog1.FileName.empty() ? OpenDialog1.InitialDir : folderOf(OpenDialog1.FileName);
-  if (const auto chosen = dialogs_.chooseFile(OpenDialog1.Title, OpenDialog1.Filter, folder)) {
-    OpenDialog1.FileName = *chosen;
-    control(ControlId::Edit1).caption = *chosen;
+  const std::string folder = !several_.empty()              ? folderOf(several_.front())
+                             : OpenDialog1.FileName.empty() ? OpenDialog1.InitialDir
+                                                            : folderOf(OpenDialog1.FileName);
+  const std::vector<std::string> chosen =
+      dialogs_.chooseFiles(OpenDialog1.Title, OpenDialog1.Filter, folder);
+  if (chosen.size() > 1) {
+    openSeveral(chosen);
+    return;
+  }
+  if (chosen.empty() && !several_.empty()) {
+    openSeveralAs(std::vector<std::string>(several_), severalKind_);  // as they were
+    return;
+  }
+  if (!chosen.empty()) {
+    forgetSeveral();
+    OpenDialog1.FileName = chosen.front();
+    control(ControlId::Edit1).caption = chosen.front();
   }
   openNamed();
 }
@@ -848,10 +863,123 @@ void MainForm::Button1Click() {
 void MainForm::openFile(const std::string& path) {
   guarded([&] {
     resetForOpen();
+    forgetSeveral();
     OpenDialog1.FileName = path;
     control(ControlId::Edit1).caption = path;
     openNamed();
   });
+}
+
+void MainForm::openFiles(const std::vector<std::string>& paths) {
+  if (paths.size() == 1) {
+    openFile(paths.front());
+    return;
+  }
+  guarded([&] {
+    resetForOpen();
+    changed();
+    openSeveral(paths);
+  });
+}
+
+void MainForm::forgetSeveral() {
+  several_.clear();
+  joinFolder_.reset();
+  reportAs_.clear();
+  joinFacts_ = {};
+  compared_.clear();
+}
+
+void MainForm::openSeveral(const std::vector<std::string>& files) {
+  const auto kind = dialogs_.askSeveral(
+      "Выбрано выгрузок: " + std::to_string(files.size()) +
+      ".\nЭто выгрузки одного тега (их показания объединятся в один отчёт) или разных тегов "
+      "(отчёт сравнит их)?");
+  if (!kind) {
+    changed();
+    return;
+  }
+  openSeveralAs(files, *kind);
+}
+
+void MainForm::openSeveralAs(const std::vector<std::string>& files, FormDialogs::Several kind) {
+  forgetSeveral();
+  several_ = files;
+  severalKind_ = kind;
+  const std::string first = files.front();
+  std::string left;  // what each file left out says, with its name in front
+  if (kind == FormDialogs::Several::OneTag) {
+    joinFolder_ = std::make_unique<TemporaryFolder>();
+    const std::string name = joinedExportName(first);
+    JoinedExport joined;
+    try {
+      joined = joinExports(files, joinFolder_->path(), name);
+    } catch (const JoinRefused& refused) {
+      forgetSeveral();
+      changed();
+      dialogs_.showMessage(refused.what());
+      return;
+    }
+    for (const std::string& line : joined.leftOut) {
+      left += (left.empty() ? "" : "\n") + line;
+    }
+    if (!left.empty()) {
+      changed();
+      dialogs_.showMessage(left);
+    }
+    reportAs_ = platform::textOf(platform::pathOf(folderOf(first)) / platform::pathOf(name));
+    joinFacts_ = {static_cast<int>(joined.joined.size()), joined.repeatedStamps,
+                  joined.differingStamps};
+    OpenDialog1.FileName = joined.path;
+    control(ControlId::Edit1).caption = first + " +" + std::to_string(joined.joined.size() - 1);
+    openNamed();
+    return;
+  }
+
+  // Several tags: each opened as Open opens it, quietly; what stops one is
+  // said with its name, and it is left out.
+  class Quiet final : public OpenObserver {
+   public:
+    void thinningWarning(const std::string&) override {}
+    void layoutRecognised(const ExportLayout&) override {}
+  } quiet;
+  std::vector<std::string> opened;
+  double from = 0;
+  double to = 0;
+  for (const std::string& file : files) {
+    Session probe;
+    try {
+      if (isRefusedName(platform::absoluteText(file))) {
+        throw StopWithMessage(kRefusedNameMessage);
+      }
+      openExport(file, probe, quiet);
+    } catch (const std::exception& error) {
+      left += (left.empty() ? "" : "\n") + std::string(platform::fileNameOf(file)) + ": " +
+              messageOf(error);
+      continue;
+    }
+    from = opened.empty() ? probe.OsMin1 : std::min(from, probe.OsMin1);
+    to = opened.empty() ? probe.OsMax1 : std::max(to, probe.OsMax1);
+    opened.push_back(file);
+  }
+  if (!left.empty()) {
+    changed();
+    dialogs_.showMessage(left);
+  }
+  if (opened.empty()) {
+    forgetSeveral();
+    changed();
+    return;
+  }
+  // The form takes the first export's shape and preview; the pickers, the
+  // span of them all.
+  OpenDialog1.FileName = opened.front();
+  control(ControlId::Edit1).caption =
+      opened.front() + (opened.size() > 1 ? " +" + std::to_string(opened.size() - 1) : "");
+  openNamed();
+  compared_ = opened;
+  setPickers(from, to);
+  changed();
 }
 
 bool MainForm::acceptsDrop(const std::string& path) {
@@ -878,6 +1006,7 @@ void MainForm::openNamed() {
     return;
   }
   openExport(OpenDialog1.FileName, session, *this);
+  session.joined = joinFacts_;
   exportName_ = std::string(platform::fileNameOf(OpenDialog1.FileName));
   fillPickers();
   control(ControlId::Button2).enabled = true;
@@ -977,7 +1106,11 @@ void MainForm::Button2Click() {
   StartChoices choices = startChoices();
   try {
     checkLimits();
-    runStart(session, choices, *this, *reportBuilder_);
+    if (!compared_.empty()) {
+      startComparison(choices);
+    } else {
+      runStart(session, choices, *this, *reportBuilder_);
+    }
   } catch (const StopWithMessage& stop) {
     // A refused interval or no ticked series ends the run normally; any other
     // error leaves Start disabled until the next successful Open.
@@ -1022,7 +1155,81 @@ void MainForm::humidityCleared() {
   changed();
 }
 
+void MainForm::startComparison(StartChoices& choices) {
+  if (server_ == nullptr) {
+    throw std::logic_error("a comparison needs the spreadsheet application");
+  }
+  // Each tag's report as Start makes it, its own name on it, built in
+  // memory and taken into the comparison.
+  class TagHost final : public ReportHost {
+   public:
+    TagHost(ReportHost& form, std::string file) : form_(form), file_(std::move(file)) {}
+    ReportControls controls() override {
+      ReportControls c = form_.controls();
+      c.Edit1 = c.OpenDialog1FileName = file_;
+      return c;
+    }
+    void showMessage(const std::string& text) override { form_.showMessage(text); }
+
+   private:
+    ReportHost& form_;
+    std::string file_;
+  };
+  class Quiet final : public OpenObserver {
+   public:
+    void thinningWarning(const std::string&) override {}
+    void layoutRecognised(const ExportLayout&) override {}
+  } quiet;
+  const ReportControls controls = this->controls();
+  sheet::ComparisonBook book(controls.pdf);
+  for (std::size_t i = 0; i < compared_.size(); ++i) {
+    Session tag;
+    openExport(compared_[i], tag, quiet);
+    TagHost host(*this, compared_[i]);
+    sheet::ComparedReport report(*server_, tag, host,
+                                 [&](const sheet::WorkbookModel& model, ReportSummary summary) {
+                                   book.add(i, compared_[i], tag.count, std::move(summary), model);
+                                 });
+    StartChoices own = choices;
+    runStart(tag, own, *this, report);
+  }
+  // Saved beside the first export, as a report is; its PDF beside it.
+  const CivilDateTime now = clock_();
+  sheet::DocumentProperties properties;
+  properties.creator = platform::userName();
+  properties.created = properties.modified = static_cast<std::int64_t>(std::time(nullptr));
+  const sheet::WorkbookModel& model = book.finish(properties);
+  const std::string base = platform::textOf(platform::pathOf(folderOf(compared_.front())) /
+                                            platform::pathOf(sheet::comparisonBaseName("", now)));
+  std::string path = base + ".xlsx";
+  for (int n = 2; platform::exists(path); ++n) {
+    path = base + "-" + std::to_string(n) + ".xlsx";
+  }
+  sheet::writeFileAtomically(path, sheet::zipPackage(sheet::workbookParts(model), 1));
+  std::vector<std::string> saved{path};
+  if (controls.pdf) {
+    const std::string pdfPath = pdf::pdfPathFor(path);
+    const int places = controls.ComboBox1.size() == 1 ? controls.ComboBox1[0] - '0' : 6;
+    sheet::writeFileAtomically(
+        pdfPath, pdf::comparisonPdf(pdf::comparisonInputOf(book, model, places, now)));
+    saved.push_back(pdfPath);
+  }
+  if (!controls.CheckBox1) {
+    showMessage(std::string(kSavedMessage));
+    return;
+  }
+  for (const std::string& file : saved) {
+    try {
+      pdfOpener_(file);
+    } catch (const xl::WorkbookNotShown& notShown) {
+      showInformation(notShown.what());
+    }
+  }
+}
+
 void MainForm::useSpreadsheet(xl::AutomationServer& server, Clock clock) {
+  server_ = &server;
+  clock_ = clock;
   ReportHost& host = *this;
   excelReport_ =
       std::make_unique<ExcelReport>(server, host, session, automationComponents_, std::move(clock));
@@ -1052,7 +1259,9 @@ void MainForm::useSpreadsheet(xl::AutomationServer& server, Clock clock) {
 
 ReportControls MainForm::controls() {
   ReportControls c;
-  c.Edit1 = state_[ControlId::Edit1].caption;
+  // A joined export's report is named after it, not after the path box's
+  // «first file +N».
+  c.Edit1 = reportAs_.empty() ? state_[ControlId::Edit1].caption : reportAs_;
   c.CheckBox1 = state_[ControlId::CheckBox1].checked;
   c.ComboBox1 = std::to_string(state_.comboIndex);
   c.CheckBox2 = state_[ControlId::CheckBox2].checked;
@@ -1062,7 +1271,7 @@ ReportControls MainForm::controls() {
   c.CheckBox6 = state_[ControlId::CheckBox6].checked;
   c.CheckBox7 = state_[ControlId::CheckBox7].checked;
   c.CheckBox5Caption = state_[ControlId::CheckBox5].caption;
-  c.OpenDialog1FileName = OpenDialog1.FileName;
+  c.OpenDialog1FileName = reportAs_.empty() ? OpenDialog1.FileName : reportAs_;
   c.limits = limits_;
   c.gapMinutes = gapMinutes_;
   c.pdf = state_[ControlId::PdfBox].checked;

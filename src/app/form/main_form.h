@@ -17,6 +17,7 @@
 #include "app/form/geometry.h"
 #include "app/form/preview_plot.h"
 #include "input/datetime.h"
+#include "input/join.h"
 #include "input/open_export.h"
 #include "input/session.h"
 #include "input/start.h"
@@ -217,6 +218,11 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   // Opens `path` as Open would after the dialog: the command line's file
   // and a file dropped on the window.
   void openFile(const std::string& path);
+  // Several files dropped on the window: as several chosen in the dialog.
+  void openFiles(const std::vector<std::string>& paths);
+  // The exports a comparison opened (empty: none), and the path a joined
+  // export's report is named after (empty: the path box's).
+  const std::vector<std::string>& comparedExports() const { return compared_; }
 
   // The handlers themselves.
   void Button1Click();  // Open
@@ -245,6 +251,13 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   void fillPickers();
   void setPickers(double start, double end);
   void openNamed();
+  // Several exports at once: the user says what they are; one tag's
+  // downloads are joined and opened as one export, several tags are each
+  // opened for their span and compared by Start.
+  void openSeveral(const std::vector<std::string>& files);
+  void openSeveralAs(const std::vector<std::string>& files, FormDialogs::Several kind);
+  void forgetSeveral();
+  void startComparison(StartChoices& choices);
   void showPreviewOfSession();
   void updatePreviewPlaces();
   void updatePreviewBand();
@@ -301,6 +314,17 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   std::map<std::string, std::string> badLimits_;
   std::optional<double> gapMinutes_;
   std::string exportName_;  // the open export's file name
+  // Several exports opened together: the files and what the user said they
+  // are; a join's folder (its joined export), the path its report is named
+  // after and what the join found; a comparison's exports.
+  std::vector<std::string> several_;
+  FormDialogs::Several severalKind_ = FormDialogs::Several::OneTag;
+  std::unique_ptr<TemporaryFolder> joinFolder_;
+  std::string reportAs_;
+  JoinFacts joinFacts_;
+  std::vector<std::string> compared_;
+  xl::AutomationServer* server_ = nullptr;
+  Clock clock_ = localNow;
 };
 
 }  // namespace vexa::form

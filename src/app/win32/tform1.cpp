@@ -326,17 +326,22 @@ void TForm1::pickerChanged(int id) {
 }
 
 void TForm1::dropped(HDROP drop) {
-  std::string path;
-  if (::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
-    const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
+  // The exports among the dropped files; several are opened together.
+  std::vector<std::string> paths;
+  const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
     std::wstring name(length + 1, L'\0');
-    ::DragQueryFileW(drop, 0, name.data(), length + 1);
+    ::DragQueryFileW(drop, i, name.data(), length + 1);
     name.resize(length);
-    path = utf8(name);
+    const std::string path = utf8(name);
+    if (form::MainForm::acceptsDrop(path)) {
+      paths.push_back(path);
+    }
   }
   ::DragFinish(drop);
-  if (!path.empty() && form::MainForm::acceptsDrop(path)) {
-    presenter_->openFile(path);
+  if (!paths.empty()) {
+    presenter_->openFiles(paths);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "app/win32/win32_dialogs.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
@@ -22,27 +23,101 @@ std::wstring dialogFilter(const std::string& filter) {
   return result;
 }
 
-std::optional<std::string> Win32Dialogs::chooseFile(const std::string& title,
-                                                    const std::string& filter,
-                                                    const std::string& folder) {
-  std::vector<wchar_t> file(32768, L'\0');
+namespace {
+
+// The file-open dialog; what it fills in (the path, or the folder and the
+// names, each ended by a NUL), or nothing when cancelled.
+std::optional<std::vector<wchar_t>> openDialog(HWND owner, const std::string& title,
+                                               const std::string& filter, const std::string& folder,
+                                               DWORD flags) {
+  std::vector<wchar_t> file(flags & OFN_ALLOWMULTISELECT ? 1 << 20 : 32768, L'\0');
   const std::wstring caption = wide(title);
   const std::wstring patterns = dialogFilter(filter);
   const std::wstring start = wide(folder);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner_;
+  dialog.hwndOwner = owner;
   dialog.lpstrFilter = patterns.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
   dialog.lpstrTitle = caption.c_str();
-  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | flags;
   if (!::GetOpenFileNameW(&dialog)) {
     return std::nullopt;
   }
-  return utf8(file.data());
+  return file;
+}
+
+}  // namespace
+
+std::optional<std::string> Win32Dialogs::chooseFile(const std::string& title,
+                                                    const std::string& filter,
+                                                    const std::string& folder) {
+  const auto file = openDialog(owner_, title, filter, folder, 0);
+  if (!file) {
+    return std::nullopt;
+  }
+  return utf8(file->data());
+}
+
+std::vector<std::string> Win32Dialogs::chooseFiles(const std::string& title,
+                                                   const std::string& filter,
+                                                   const std::string& folder) {
+  const auto file = openDialog(owner_, title, filter, folder, OFN_ALLOWMULTISELECT);
+  if (!file) {
+    return {};
+  }
+  // One file: its path. Several: the folder, then each name.
+  std::vector<std::wstring> parts;
+  for (const wchar_t* at = file->data(); *at != L'\0'; at += parts.back().size() + 1) {
+    parts.emplace_back(at);
+  }
+  std::vector<std::string> chosen;
+  if (parts.size() == 1) {
+    chosen.push_back(utf8(parts.front()));
+  }
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    std::wstring path = parts.front();
+    if (!path.empty() && path.back() != L'\\') {
+      path += L'\\';
+    }
+    chosen.push_back(utf8(path + parts[i]));
+  }
+  return chosen;
+}
+
+std::optional<form::FormDialogs::Several> Win32Dialogs::askSeveral(const std::string& question) {
+  const std::wstring text = wide(question);
+  const std::wstring title = programTitle();
+  const std::wstring oneTag = L"Один тег";
+  const std::wstring compare = L"Сравнить теги";
+  const TASKDIALOG_BUTTON buttons[] = {{1001, oneTag.c_str()}, {1002, compare.c_str()}};
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.hwndParent = owner_;
+  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+  config.dwCommonButtons = TDCBF_CANCEL_BUTTON;  // «Отмена» in the system's language
+  config.pszWindowTitle = title.c_str();
+  config.pszContent = text.c_str();
+  config.cButtons = 2;
+  config.pButtons = buttons;
+  config.nDefaultButton = 1001;
+  int pressed = 0;
+  if (FAILED(::TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) {
+    // Without the task dialog: the system's box, its buttons named in the text.
+    const std::wstring asked = text + L"\n\n«Да» — один тег, «Нет» — сравнить теги.";
+    pressed = ::MessageBoxW(owner_, asked.c_str(), title.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);
+    pressed = pressed == IDYES ? 1001 : pressed == IDNO ? 1002 : 0;
+  }
+  if (pressed == 1001) {
+    return Several::OneTag;
+  }
+  if (pressed == 1002) {
+    return Several::CompareTags;
+  }
+  return std::nullopt;
 }
 
 void Win32Dialogs::showMessage(const std::string& text) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/form/form_dialogs.h"
 
@@ -18,6 +19,9 @@ class Win32Dialogs final : public form::FormDialogs {
 
   std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
                                         const std::string& folder) override;
+  std::vector<std::string> chooseFiles(const std::string& title, const std::string& filter,
+                                       const std::string& folder) override;
+  std::optional<Several> askSeveral(const std::string& question) override;
   void showMessage(const std::string& text) override;
   void messageBox(const std::string& text, const std::string& caption) override;
   void errorBox(const std::string& text) override;
