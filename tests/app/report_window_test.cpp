@@ -197,7 +197,7 @@ TEST_F(ReportWindowTest, SeveralExportsJoinedOrCompared) {
       platform::textOf(dir.path() / platform::pathOf("Сравнение-070121_153045.xlsx"));
   ASSERT_EQ(opened.size(), 2u);
   EXPECT_EQ(opened.back(), comparison);
-  const std::string& book = testing::readPackage(comparison).at("xl/workbook.xml");
+  const std::string book = testing::readPackage(comparison).at("xl/workbook.xml");
   EXPECT_NE(book.find("name=\"Сводка\""), std::string::npos);
   EXPECT_NE(book.find("name=\"tag\""), std::string::npos);
   EXPECT_NE(book.find("name=\"room\""), std::string::npos);

@@ -104,6 +104,7 @@ std::optional<form::FormDialogs::Several> Win32Dialogs::askSeveral(const std::st
   config.cButtons = 2;
   config.pButtons = buttons;
   config.nDefaultButton = 1001;
+  config.cxWidth = 280;  // dialog units: the question on two lines, as the Qt window has it
   int pressed = 0;
   if (FAILED(::TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) {
     // Without the task dialog: the system's box, its buttons named in the text.
