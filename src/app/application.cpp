@@ -75,12 +75,18 @@ void setUpApplication(QApplication& application) {
 }
 
 QString exportFromArguments(const QStringList& arguments) {
+  const QStringList exports = exportsFromArguments(arguments);
+  return exports.isEmpty() ? QString() : exports.front();
+}
+
+QStringList exportsFromArguments(const QStringList& arguments) {
+  QStringList exports;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     if (!arguments[i].startsWith('-')) {
-      return arguments[i];
+      exports << arguments[i];
     }
   }
-  return {};
+  return exports;
 }
 
 }  // namespace vexa

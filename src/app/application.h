@@ -33,5 +33,8 @@ class RussianSystemLocale {
 
 // The export named on the command line ("vexa-chart FILE"), or empty.
 QString exportFromArguments(const QStringList& arguments);
+// Every export named there: several are opened together, as if chosen in
+// the file dialog.
+QStringList exportsFromArguments(const QStringList& arguments);
 
 }  // namespace vexa

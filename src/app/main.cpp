@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QSettings>
 #include <QTimer>
+#include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "app/dialogs.h"
@@ -28,9 +30,12 @@ int main(int argc, char* argv[]) {
   vexa::TForm2 Form2(dialogs);
   Form1.setAboutWindow(&Form2);
   Form1.show();
-  const QString file = vexa::exportFromArguments(QApplication::arguments());
-  if (!file.isEmpty()) {
-    QTimer::singleShot(0, &Form1, [&Form1, file] { Form1.openFile(file); });
+  std::vector<std::string> files;
+  for (const QString& file : vexa::exportsFromArguments(QApplication::arguments())) {
+    files.push_back(file.toStdString());
+  }
+  if (!files.empty()) {
+    QTimer::singleShot(0, &Form1, [&Form1, files] { Form1.presenter().openFiles(files); });
   }
   return QApplication::exec();
 }

@@ -192,6 +192,14 @@ TEST_F(ReportWindowTest, SeveralExportsJoinedOrCompared) {
   EXPECT_TRUE(lastMessage().startsWith("gone.csv: ")) << lastMessage().toStdString();
   EXPECT_EQ(form.Edit1->text(), first + " +1");
   EXPECT_EQ(form.presenter().comparedExports().size(), 2u);
+  // The preview: the temperature of each tag, under its name.
+  const PreviewData& shown = form.presenter().preview().data();
+  ASSERT_EQ(shown.series.size(), 2u);
+  EXPECT_EQ(shown.series[0].name, "tag.csv");
+  EXPECT_EQ(shown.series[1].name, "room.csv");
+  EXPECT_EQ(shown.series[1].value.front(), 23);
+  form.CheckBox2->setChecked(false);  // humidity now
+  EXPECT_EQ(form.presenter().preview().data().series[0].value.front(), 40);
   form.Button2->click();
   const std::string comparison =
       platform::textOf(dir.path() / platform::pathOf("Сравнение-070121_153045.xlsx"));

@@ -502,6 +502,15 @@ std::vector<StatisticsLine> MainForm::bandStatistics(double start, double end) c
   if (session.List.empty() || places.size() != data.series.size()) {
     return lines;
   }
+  if (!compared_.empty()) {
+    // The lines are the tags', the statistics of one export would be
+    // another's: each tag's figures are the comparison's («Пуск»).
+    lines.push_back(
+        {"Сравнение тегов: минимум, максимум и время за пределами каждого тега — в "
+         "сводке сравнения («Пуск»).",
+         std::nullopt});
+    return lines;
+  }
   if (session.readings && !session.readings->held) {
     // Read again for every band, it would hold the window for seconds.
     lines.push_back(
@@ -677,6 +686,9 @@ void MainForm::setChecked(ControlId box, bool checked) {
     remember("report/pdf", checked ? "true" : "false");
   }
   if (inGroup(box) || box == ControlId::CheckBox7) {
+    if (!compared_.empty()) {
+      showComparedPreview();  // the quantity shown, a line per tag
+    }
     updatePreviewPlaces();  // a series shown or hidden, or an axis's scale
     updateLimitsRow();
   }
@@ -884,6 +896,7 @@ void MainForm::openFiles(const std::vector<std::string>& paths) {
 
 void MainForm::forgetSeveral() {
   several_.clear();
+  comparedPreviews_.clear();
   joinFolder_.reset();
   reportAs_.clear();
   joinFacts_ = {};
@@ -944,6 +957,7 @@ void MainForm::openSeveralAs(const std::vector<std::string>& files, FormDialogs:
     void layoutRecognised(const ExportLayout&) override {}
   } quiet;
   std::vector<std::string> opened;
+  std::vector<PreviewData> previews;
   double from = 0;
   double to = 0;
   for (const std::string& file : files) {
@@ -961,6 +975,7 @@ void MainForm::openSeveralAs(const std::vector<std::string>& files, FormDialogs:
     from = opened.empty() ? probe.OsMin1 : std::min(from, probe.OsMin1);
     to = opened.empty() ? probe.OsMax1 : std::max(to, probe.OsMax1);
     opened.push_back(file);
+    previews.push_back(previewOf(probe));
   }
   if (!left.empty()) {
     changed();
@@ -978,7 +993,44 @@ void MainForm::openSeveralAs(const std::vector<std::string>& files, FormDialogs:
       opened.front() + (opened.size() > 1 ? " +" + std::to_string(opened.size() - 1) : "");
   openNamed();
   compared_ = opened;
+  comparedPreviews_ = std::move(previews);
   setPickers(from, to);
+  showComparedPreview();
+}
+
+void MainForm::showComparedPreview() {
+  // One quantity at a time: the first series box ticked (temperature when
+  // none is); each tag's series of it, under the tag's name, on one axis.
+  int box = 2;
+  for (const auto& [id, number] :
+       {std::pair{ControlId::CheckBox2, 2}, std::pair{ControlId::CheckBox3, 3},
+        std::pair{ControlId::CheckBox4, 4}, std::pair{ControlId::CheckBox5, 5}}) {
+    if (control(id).visible && control(id).checked) {
+      box = number;
+      break;
+    }
+  }
+  PreviewData data;
+  for (std::size_t t = 0; t < comparedPreviews_.size(); ++t) {
+    const PreviewData& tag = comparedPreviews_[t];
+    const auto series = std::find_if(
+        tag.series.begin(), tag.series.end(),
+        [&](const PreviewSeries& s) { return !s.states && (s.box == box || s.box == 0); });
+    if (series != tag.series.end()) {
+      PreviewSeries line = *series;
+      line.name = std::string(platform::fileNameOf(compared_[t]));
+      data.series.push_back(std::move(line));
+    }
+    data.first = t == 0 ? tag.first : std::min(data.first, tag.first);
+    data.last = t == 0 ? tag.last : std::max(data.last, tag.last);
+    data.stamps.insert(data.stamps.end(), tag.stamps.begin(), tag.stamps.end());
+  }
+  std::sort(data.stamps.begin(), data.stamps.end());
+  data.stamps.erase(std::unique(data.stamps.begin(), data.stamps.end()), data.stamps.end());
+  preview_.setData(std::move(data));
+  updatePreviewPlaces();
+  updatePreviewBand();
+  view_.previewChanged();
   changed();
 }
 

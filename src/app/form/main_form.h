@@ -258,6 +258,7 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   void openSeveralAs(const std::vector<std::string>& files, FormDialogs::Several kind);
   void forgetSeveral();
   void startComparison(StartChoices& choices);
+  void showComparedPreview();
   void showPreviewOfSession();
   void updatePreviewPlaces();
   void updatePreviewBand();
@@ -323,6 +324,7 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   std::string reportAs_;
   JoinFacts joinFacts_;
   std::vector<std::string> compared_;
+  std::vector<PreviewData> comparedPreviews_;  // each tag's series, as Open reads them
   xl::AutomationServer* server_ = nullptr;
   Clock clock_ = localNow;
 };

@@ -33,11 +33,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   ::ShowWindow(Form1.handle(), show);
   ::UpdateWindow(Form1.handle());
 
+  std::vector<std::string> files;
   for (const std::string& argument : vexa::platform::programArguments(0, nullptr)) {
     if (!argument.empty() && argument.front() != '-' && argument.front() != '/') {
-      Form1.presenter().openFile(argument);
-      break;
+      files.push_back(argument);
     }
+  }
+  if (!files.empty()) {
+    Form1.presenter().openFiles(files);  // several: as if chosen together
   }
 
   MSG message{};
