@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QSettings>
 
 #include "app/main_window_fixture.h"
 #include "spreadsheet/engine.h"
@@ -210,6 +211,40 @@ TEST_F(ReportWindowTest, SeveralExportsJoinedOrCompared) {
   EXPECT_NE(book.find("name=\"tag\""), std::string::npos);
   EXPECT_NE(book.find("name=\"room\""), std::string::npos);
   EXPECT_TRUE(form.Button2->isEnabled());
+}
+
+// Compared tags keep the limits set for each when it was open alone; the
+// first takes the window's.
+TEST_F(ReportWindowTest, ComparedTagsKeepTheirOwnLimits) {
+  QSettings settings(QString::fromStdString((dir.path() / "settings.ini").string()),
+                     QSettings::IniFormat);
+  form.useSettings(settings);
+  form.setPreviewShown(true);
+  form.CheckBox1->setChecked(false);
+  const auto tag = [&](const char* name, const char* value) {
+    std::string text = "Date/Time,Temperature (C),Moisture (%),Battery (Volts)\n";
+    for (int h = 10; h < 14; ++h) {
+      text += "2021-01-02T" + std::to_string(h) + ":00:00+03:00," + value + ",40.0,3.01\n";
+    }
+    return QString::fromStdString(dir.write(name, text));
+  };
+  const QString warm = tag("warm.csv", "25");
+  const QString cold = tag("cold.csv", "-20");
+  openPath(cold);
+  form.LimitHigh->setText("-25");  // the cold room's own: it is beyond it
+  openPath(warm);
+  form.LimitHigh->setText("30");  // the warm room's, and the window's
+
+  dialogs.answerFiles({warm, cold});
+  dialogs.answerSeveral(1);
+  form.Button1->click();
+  form.Button2->click();
+  EXPECT_EQ(lastMessage(), QString("Файл сохранен."));
+  const auto parts = testing::readPackage(
+      platform::textOf(dir.path() / platform::pathOf("Сравнение-070121_153045.xlsx")));
+  // «Тревога» only from the cold room's own limit (the window's 30 leaves both within).
+  EXPECT_NE(parts.at("xl/sharedStrings.xml").find("Тревога"), std::string::npos);
+  EXPECT_NE(parts.at("xl/sharedStrings.xml").find("В норме"), std::string::npos);
 }
 
 }  // namespace

@@ -452,21 +452,15 @@ void MainForm::setAlarmKind(ControlId list, int index) {
   changed();
 }
 
-void MainForm::loadLimits() {
-  limits_.clear();
-  badLimits_.clear();
-  gapMinutes_.reset();
-  control(ControlId::Gap).caption.clear();
-  if (settings_ == nullptr) {
-    return;
-  }
-  // The export's own limits, or, when it has none yet, the layout's last.
-  const std::string exportFolder = "exports/" + keyPart(exportName_);
-  const bool own = settings_->value(exportFolder + "/own").value_or("") == "true";
-  const auto stored = [&](const std::string& series, const char* figure) {
-    return settings_->value(own ? exportKey(series, figure) : layoutKey(series, figure));
-  };
-  for (const SummarySeries& series : seriesOffered(session.count, session)) {
+namespace {
+
+// The limits of the series of `of`'s layout as `stored` gives their
+// figures (a text, or nothing), by series key.
+std::map<std::string, Limits> storedLimits(
+    const Session& of,
+    const std::function<std::optional<std::string>(const std::string&, const char*)>& stored) {
+  std::map<std::string, Limits> read;
+  for (const SummarySeries& series : seriesOffered(of.count, of)) {
     Limits limits;
     for (const bool high : {false, true}) {
       const auto value = stored(series.key, high ? kHighFigure : kLowFigure);
@@ -484,9 +478,40 @@ void MainForm::loadLimits() {
       }
     }
     if (limits != Limits()) {
-      limits_[series.key] = limits;
+      read[series.key] = limits;
     }
   }
+  return read;
+}
+
+}  // namespace
+
+std::optional<std::map<std::string, Limits>> MainForm::ownLimits(const std::string& exportName,
+                                                                 const Session& of) const {
+  if (settings_ == nullptr ||
+      settings_->value("exports/" + keyPart(exportName) + "/own").value_or("") != "true") {
+    return std::nullopt;
+  }
+  return storedLimits(of, [&](const std::string& series, const char* figure) {
+    return settings_->value("exports/" + keyPart(exportName) + "/limits/" + keyPart(series) + "/" +
+                            figure);
+  });
+}
+
+void MainForm::loadLimits() {
+  limits_.clear();
+  badLimits_.clear();
+  gapMinutes_.reset();
+  control(ControlId::Gap).caption.clear();
+  if (settings_ == nullptr) {
+    return;
+  }
+  // The export's own limits, or, when it has none yet, the layout's last.
+  const std::string exportFolder = "exports/" + keyPart(exportName_);
+  const bool own = settings_->value(exportFolder + "/own").value_or("") == "true";
+  limits_ = storedLimits(session, [&](const std::string& series, const char* figure) {
+    return settings_->value(own ? exportKey(series, figure) : layoutKey(series, figure));
+  });
   if (const auto gap = settings_->value(exportFolder + "/gap")) {
     if (const auto minutes = minutesFromText(*gap); minutes && *minutes && **minutes > 0) {
       gapMinutes_ = *minutes;
@@ -1213,12 +1238,18 @@ void MainForm::startComparison(StartChoices& choices) {
   }
   // Each tag's report as Start makes it, its own name on it, built in
   // memory and taken into the comparison.
+  // Its own name on it, and its own limits where it has them (set when it
+  // was open alone); the window's otherwise.
   class TagHost final : public ReportHost {
    public:
-    TagHost(ReportHost& form, std::string file) : form_(form), file_(std::move(file)) {}
+    TagHost(ReportHost& form, std::string file, std::optional<std::map<std::string, Limits>> limits)
+        : form_(form), file_(std::move(file)), limits_(std::move(limits)) {}
     ReportControls controls() override {
       ReportControls c = form_.controls();
       c.Edit1 = c.OpenDialog1FileName = file_;
+      if (limits_) {
+        c.limits = *limits_;
+      }
       return c;
     }
     void showMessage(const std::string& text) override { form_.showMessage(text); }
@@ -1226,6 +1257,7 @@ void MainForm::startComparison(StartChoices& choices) {
    private:
     ReportHost& form_;
     std::string file_;
+    std::optional<std::map<std::string, Limits>> limits_;
   };
   class Quiet final : public OpenObserver {
    public:
@@ -1237,7 +1269,9 @@ void MainForm::startComparison(StartChoices& choices) {
   for (std::size_t i = 0; i < compared_.size(); ++i) {
     Session tag;
     openExport(compared_[i], tag, quiet);
-    TagHost host(*this, compared_[i]);
+    TagHost host(
+        *this, compared_[i],
+        i == 0 ? std::nullopt : ownLimits(std::string(platform::fileNameOf(compared_[i])), tag));
     sheet::ComparedReport report(*server_, tag, host,
                                  [&](const sheet::WorkbookModel& model, ReportSummary summary) {
                                    book.add(i, compared_[i], tag.count, std::move(summary), model);

@@ -259,6 +259,10 @@ class MainForm final : private OpenObserver, private StartObserver, private Repo
   void forgetSeveral();
   void startComparison(StartChoices& choices);
   void showComparedPreview();
+  // The limits remembered for the export `exportName` of `of`'s layout, when
+  // it has its own.
+  std::optional<std::map<std::string, Limits>> ownLimits(const std::string& exportName,
+                                                         const Session& of) const;
   void showPreviewOfSession();
   void updatePreviewPlaces();
   void updatePreviewBand();
