@@ -343,13 +343,14 @@ class ReportLayout {
       rows.push_back(std::move(row));
     }
     table(rows, top, width, kA4Short, true);
-    for (const auto& [name, chart] : charts) {
+    for (const auto& quantity : charts) {
       pages_.add(true);
-      pages_.draw([=, this](PdfCanvas& canvas) {
+      pages_.draw([=, this, name = quantity.first](PdfCanvas& canvas) {
         canvas.useFont(bold_, 11);
         canvas.text({kMargin, kMargin + 11}, name, kBlack);
       });
-      drawChart(chart, {kMargin, kMargin + 20, width, kA4Short - 2 * kMargin - 20 - line()});
+      drawChart(quantity.second,
+                {kMargin, kMargin + 20, width, kA4Short - 2 * kMargin - 20 - line()});
     }
     return std::move(pages_);
   }
