@@ -318,25 +318,26 @@ class ReportLayout {
       head.push_back({text, headings});
     }
     rows.push_back(std::move(head));
-    for (const auto& texts : overview.rows) {
+    for (std::size_t r = 0; r < overview.rows.size(); ++r) {
+      const std::vector<std::string>& texts = overview.rows[r];
       Row row;
-      const std::string& marks = texts.back();
       for (std::size_t c = 0; c < texts.size(); ++c) {
         CellLook look;
         look.border = true;
-        const std::string& title = overview.headings[c];
-        const std::size_t colon = title.rfind(": ");
-        const std::string figure = colon == std::string::npos ? title : title.substr(colon + 2);
-        const std::string quantity = colon == std::string::npos ? "" : title.substr(0, colon);
-        if ((figure == "максимум" &&
-             marks.find(quantity + ": наибольший максимум") != std::string::npos) ||
-            (figure == "минимум" &&
-             marks.find(quantity + ": наименьший минимум") != std::string::npos)) {
-          look.bold = true;
-          look.fill = figure == "максимум" ? 0xADCBF8 : 0xEED7BD;  // 0xBBGGRR
-        }
-        if (figure == "итог" || figure == "Итог") {
-          look.fill = verdictFill(texts[c]);
+        switch (overviewMark(overview, r, c)) {
+          case OverviewMark::HighestMaximum:
+            look.bold = true;
+            look.fill = 0xADCBF8;  // 0xBBGGRR
+            break;
+          case OverviewMark::LowestMinimum:
+            look.bold = true;
+            look.fill = 0xEED7BD;
+            break;
+          case OverviewMark::Verdict:
+            look.fill = verdictFill(texts[c]);
+            break;
+          case OverviewMark::None:
+            break;
         }
         row.push_back({texts[c], look});
       }

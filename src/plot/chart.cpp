@@ -53,22 +53,22 @@ double timeStep(double span, double width, double room) {
 }
 
 // The ticks of a value axis and their labels.
-std::vector<std::pair<double, std::string>> valueTicks(const ValueAxisSpec& spec, double low,
-                                                       double high, double height) {
+std::vector<std::pair<double, std::string>> valueTicks(const ValueAxisSettings& settings,
+                                                       double low, double high, double height) {
   std::vector<std::pair<double, std::string>> ticks;
-  if (!spec.levels.empty()) {
-    for (std::size_t level = 0; level < spec.levels.size(); ++level) {
-      ticks.emplace_back(static_cast<double>(level), spec.levels[level]);
+  if (!settings.levels.empty()) {
+    for (std::size_t level = 0; level < settings.levels.size(); ++level) {
+      ticks.emplace_back(static_cast<double>(level), settings.levels[level]);
     }
-  } else if (spec.logarithmic) {
+  } else if (settings.logarithmic) {
     for (double tick = low; tick <= high * 1.0001; tick *= 10) {
-      ticks.emplace_back(tick, chartNumber(tick, spec.decimals));
+      ticks.emplace_back(tick, chartNumber(tick, settings.decimals));
     }
   } else {
     const double step = niceStep(high - low, std::max(2, static_cast<int>(height / 28)));
     for (double tick = std::ceil(low / step) * step; tick <= high + step * 1e-9; tick += step) {
       const double value = std::abs(tick) < step * 1e-9 ? 0.0 : tick;
-      ticks.emplace_back(value, chartNumber(value, spec.decimals));
+      ticks.emplace_back(value, chartNumber(value, settings.decimals));
     }
   }
   return ticks;
@@ -173,7 +173,7 @@ ChartLayout::ChartLayout(const ChartFigure& figure, Box area, const TextMeasure&
 
   // The value axes: the range of their lines, or the ends given.
   for (int a = 0; a < 2; ++a) {
-    const ValueAxisSpec& spec = figure.axes[a];
+    const ValueAxisSettings& settings = figure.axes[a];
     Axis& axis = axes_[a];
     double low = INFINITY;
     double high = -INFINITY;
@@ -183,25 +183,25 @@ ChartLayout::ChartLayout(const ChartFigure& figure, Box area, const TextMeasure&
       }
       axis.used = true;
       for (const Point& point : line.points) {
-        if (!spec.logarithmic || point.y > 0) {
+        if (!settings.logarithmic || point.y > 0) {
           low = std::min(low, point.y);
           high = std::max(high, point.y);
         }
       }
     }
-    axis.used = axis.used || !spec.title.empty();
-    axis.logarithmic = spec.logarithmic && spec.levels.empty();
-    if (!spec.levels.empty()) {
+    axis.used = axis.used || !settings.title.empty();
+    axis.logarithmic = settings.logarithmic && settings.levels.empty();
+    if (!settings.levels.empty()) {
       axis.low = -0.5;
-      axis.high = std::max<double>(static_cast<double>(spec.levels.size()), 1) - 0.5;
+      axis.high = std::max<double>(static_cast<double>(settings.levels.size()), 1) - 0.5;
     } else if (axis.logarithmic) {
       if (!(low > 0)) {
         low = 1;
         high = 10;
       }
-      axis.low = std::pow(10, std::floor(std::log10(spec.minimum.value_or(low))));
-      axis.high =
-          std::pow(10, std::ceil(std::log10(spec.maximum.value_or(std::max(high, axis.low * 10)))));
+      axis.low = std::pow(10, std::floor(std::log10(settings.minimum.value_or(low))));
+      axis.high = std::pow(
+          10, std::ceil(std::log10(settings.maximum.value_or(std::max(high, axis.low * 10)))));
     } else {
       if (!(low <= high)) {
         low = 0;
@@ -211,8 +211,8 @@ ChartLayout::ChartLayout(const ChartFigure& figure, Box area, const TextMeasure&
       const double step = niceStep(high - low + 2 * padding, 5);
       // Values that are never below zero get no axis below it.
       const double bottom = std::floor((low - padding) / step) * step;
-      axis.low = spec.minimum.value_or(low >= 0 ? std::max(bottom, 0.0) : bottom);
-      axis.high = spec.maximum.value_or(std::ceil((high + padding) / step) * step);
+      axis.low = settings.minimum.value_or(low >= 0 ? std::max(bottom, 0.0) : bottom);
+      axis.high = settings.maximum.value_or(std::ceil((high + padding) / step) * step);
       if (!(axis.high > axis.low)) {
         axis.high = axis.low + 1;
       }
@@ -313,9 +313,9 @@ void paintChart(Canvas& canvas, const ChartFigure& figure, const ChartLayout& la
       continue;
     }
     const auto [low, high] = layout.axisRange(a);
-    const ValueAxisSpec& spec = figure.axes[a - 1];
+    const ValueAxisSettings& settings = figure.axes[a - 1];
     double widest = 0;
-    for (const auto& [value, label] : valueTicks(spec, low, high, plot.height)) {
+    for (const auto& [value, label] : valueTicks(settings, low, high, plot.height)) {
       const double y = layout.yOf(value, a);
       if (a == 1) {
         canvas.line({plot.left, y}, {plot.right(), y}, kGrid, 1);
@@ -325,11 +325,11 @@ void paintChart(Canvas& canvas, const ChartFigure& figure, const ChartLayout& la
       const double baseline = y + ascent / 2.0 - 1;
       canvas.text({a == 1 ? plot.left - 4 - width : plot.right() + 4, baseline}, label, text);
     }
-    if (!spec.title.empty()) {
-      const double titleWidth = canvas.textWidth(spec.title);
+    if (!settings.title.empty()) {
+      const double titleWidth = canvas.textWidth(settings.title);
       const double middle = plot.top + (plot.height + titleWidth) / 2;
       const double x = a == 1 ? plot.left - 8 - widest - 4 : plot.right() + 8 + widest + ascent;
-      canvas.verticalText({x, middle}, spec.title, text);
+      canvas.verticalText({x, middle}, settings.title, text);
     }
   }
   canvas.frame(plot, kFrame);

@@ -31,7 +31,7 @@ struct ChartLine {
 };
 
 // A value axis: its title, its scale, and how its ticks are written.
-struct ValueAxisSpec {
+struct ValueAxisSettings {
   std::string title;
   bool logarithmic = false;
   std::optional<double> minimum;  // fixed ends; otherwise the lines' range
@@ -45,7 +45,7 @@ struct ChartFigure {
   double first = 0;  // the time axis, as date-time serials
   double last = 0;
   std::string timeTitle;
-  ValueAxisSpec axes[2];
+  ValueAxisSettings axes[2];
 };
 
 // Where everything of a figure goes in an area, for a font: the plot's

@@ -185,6 +185,21 @@ Overview overviewOf(const std::vector<OverviewExport>& exports) {
   return overview;
 }
 
+OverviewMark overviewMark(const Overview& overview, std::size_t row, std::size_t column) {
+  const std::string& title = overview.headings[column];
+  const std::size_t colon = title.rfind(": ");
+  const std::string figure = colon == std::string::npos ? title : title.substr(colon + 2);
+  const std::string quantity = colon == std::string::npos ? "" : title.substr(0, colon);
+  const std::string& marks = overview.rows[row].back();
+  if (figure == "максимум" && marks.find(quantity + ": наибольший максимум") != std::string::npos) {
+    return OverviewMark::HighestMaximum;
+  }
+  if (figure == "минимум" && marks.find(quantity + ": наименьший минимум") != std::string::npos) {
+    return OverviewMark::LowestMinimum;
+  }
+  return figure == "итог" || figure == "Итог" ? OverviewMark::Verdict : OverviewMark::None;
+}
+
 std::string overviewText(const Overview& overview) {
   std::string out;
   const auto line = [&](const std::vector<std::string>& cells) {

@@ -29,6 +29,11 @@ std::string layoutName(int count);
 // its columns follow in the order the exports first give them.
 Overview overviewOf(const std::vector<OverviewExport>& exports);
 
+// What a cell of the overview shows besides its value: the highest maximum
+// or the lowest minimum of its quantity, a verdict, or nothing.
+enum class OverviewMark { None, HighestMaximum, LowestMinimum, Verdict };
+OverviewMark overviewMark(const Overview& overview, std::size_t row, std::size_t column);
+
 // The overview as tab-separated text: the headings, then a line per export.
 std::string overviewText(const Overview& overview);
 

@@ -44,47 +44,38 @@ int placesOf(const std::string& format) {
   return -1;
 }
 
-const ChartModel* firstChart(const WorkbookModel& model) {
+}  // namespace
+
+std::vector<const ChartModel*> chartsOf(const WorkbookModel& model) {
+  std::vector<const ChartModel*> charts;
   for (const auto& sheet : model.sheets) {
     if (sheet->removed) {
       continue;
     }
     if (sheet->chart) {
-      return sheet->chart.get();
+      charts.push_back(sheet->chart.get());
     }
     for (const EmbeddedChart& embedded : sheet->charts) {
       if (embedded.chart) {
-        return embedded.chart.get();
+        charts.push_back(embedded.chart.get());
       }
     }
   }
-  return nullptr;
+  return charts;
 }
 
-}  // namespace
-
 std::optional<plot::ChartFigure> chartFigure(const WorkbookModel& model) {
-  const ChartModel* chart = firstChart(model);
-  if (chart == nullptr) {
+  const std::vector<const ChartModel*> charts = chartsOf(model);
+  if (charts.empty()) {
     return std::nullopt;
   }
-  return figureOf(model, *chart);
+  return figureOf(model, *charts.front());
 }
 
 std::vector<plot::ChartFigure> chartFigures(const WorkbookModel& model) {
   std::vector<plot::ChartFigure> figures;
-  for (const auto& sheet : model.sheets) {
-    if (sheet->removed) {
-      continue;
-    }
-    if (sheet->chart) {
-      figures.push_back(figureOf(model, *sheet->chart));
-    }
-    for (const EmbeddedChart& embedded : sheet->charts) {
-      if (embedded.chart) {
-        figures.push_back(figureOf(model, *embedded.chart));
-      }
-    }
+  for (const ChartModel* chart : chartsOf(model)) {
+    figures.push_back(figureOf(model, *chart));
   }
   return figures;
 }
@@ -135,12 +126,12 @@ plot::ChartFigure figureOf(const WorkbookModel& model, const ChartModel& chartMo
   figure.timeTitle = time.hasTitle ? time.title : std::string();
   for (int group = 1; group <= 2; ++group) {
     const ChartAxis& axis = chart->axis(2, group);
-    plot::ValueAxisSpec& spec = figure.axes[group - 1];
-    spec.title = axis.hasTitle ? axis.title : std::string();
-    spec.logarithmic = axis.logarithmic;
-    spec.minimum = axis.minimum;
-    spec.maximum = axis.maximum;
-    spec.decimals = placesOf(axis.numberFormat);
+    plot::ValueAxisSettings& settings = figure.axes[group - 1];
+    settings.title = axis.hasTitle ? axis.title : std::string();
+    settings.logarithmic = axis.logarithmic;
+    settings.minimum = axis.minimum;
+    settings.maximum = axis.maximum;
+    settings.decimals = placesOf(axis.numberFormat);
   }
   return figure;
 }

@@ -14,7 +14,11 @@ namespace vexa::sheet {
 // cells; none when the workbook has no chart.
 std::optional<plot::ChartFigure> chartFigure(const WorkbookModel& model);
 
-// Every chart of the workbook, in the order of its sheets; and one chart.
+// The charts of the workbook, in the order of its sheets: chart sheets and
+// those embedded in worksheets.
+std::vector<const ChartModel*> chartsOf(const WorkbookModel& model);
+
+// Every chart of the workbook as the plot draws it; and one chart.
 std::vector<plot::ChartFigure> chartFigures(const WorkbookModel& model);
 plot::ChartFigure figureOf(const WorkbookModel& model, const ChartModel& chart);
 

@@ -107,23 +107,6 @@ const char* dataSheetOf(int layout) {
   return layout == kMotionEvents || layout == kPairedState ? "Лист1" : "Лист2";
 }
 
-const ChartModel* chartOf(const WorkbookModel& report) {
-  for (const auto& sheet : report.sheets) {
-    if (sheet->removed) {
-      continue;
-    }
-    if (sheet->chart) {
-      return sheet->chart.get();
-    }
-    for (const EmbeddedChart& embedded : sheet->charts) {
-      if (embedded.chart) {
-        return embedded.chart.get();
-      }
-    }
-  }
-  return nullptr;
-}
-
 void widen(std::optional<double>& kept, const std::optional<double>& value, bool lowest) {
   if (!value) {
     return;
@@ -204,7 +187,9 @@ void ComparisonBook::add(std::size_t order, const std::string& fileName, int lay
   // Its chart's lines of the table's measured series, and the axes they
   // were drawn on; their sheet and their name's cell are set once the
   // export's place is known.
-  if (const ChartModel* chart = chartOf(report); chart != nullptr && data) {
+  const std::vector<const ChartModel*> charts = chartsOf(report);
+  if (const ChartModel* chart = charts.empty() ? nullptr : charts.front();
+      chart != nullptr && data) {
     for (const auto& drawn : chart->series) {
       if (drawn->deleted || !drawn->values || drawn->values->sheet != dataSheet || !drawn->name) {
         continue;
@@ -325,38 +310,26 @@ const WorkbookModel& ComparisonBook::finish(const DocumentProperties& properties
   // quantity, by their column's heading and the mark's words.
   for (std::size_t r = 0; r < overview.rows.size(); ++r) {
     const std::vector<std::string>& texts = overview.rows[r];
-    const std::string& marks = texts.back();
     std::vector<Cell>& row = sheet->cells.row(static_cast<int>(r) + 2, columns);
     for (int c = 0; c < columns; ++c) {
       CellFormat look = plain;
-      const std::string& title = overview.headings[static_cast<std::size_t>(c)];
-      const std::size_t colon = title.rfind(": ");
-      if (colon != std::string::npos) {
-        const std::string quantity = title.substr(0, colon);
-        const std::string figure = title.substr(colon + 2);
-        if (figure == "максимум" &&
-            marks.find(quantity + ": наибольший максимум") != std::string::npos) {
+      switch (overviewMark(overview, r, static_cast<std::size_t>(c))) {
+        case OverviewMark::HighestMaximum:
           look.fill = kHighestFill;
           look.bold = true;
-        }
-        if (figure == "минимум" &&
-            marks.find(quantity + ": наименьший минимум") != std::string::npos) {
+          break;
+        case OverviewMark::LowestMinimum:
           look.fill = kLowestFill;
           look.bold = true;
-        }
-        if (figure == "итог") {
-          const int bgr = verdictFill(texts[static_cast<std::size_t>(c)]);
-          if (bgr >= 0) {
+          break;
+        case OverviewMark::Verdict:
+          if (const int bgr = verdictFill(texts[static_cast<std::size_t>(c)]); bgr >= 0) {
             look.fill = static_cast<std::uint32_t>(((bgr & 0xFF) << 16) | (bgr & 0xFF00) |
                                                    ((bgr >> 16) & 0xFF));
           }
-        }
-      } else if (title == "Итог") {
-        const int bgr = verdictFill(texts[static_cast<std::size_t>(c)]);
-        if (bgr >= 0) {
-          look.fill = static_cast<std::uint32_t>(((bgr & 0xFF) << 16) | (bgr & 0xFF00) |
-                                                 ((bgr >> 16) & 0xFF));
-        }
+          break;
+        case OverviewMark::None:
+          break;
       }
       // The tag and the layout are texts whatever they look like.
       putOverviewCell(model_, row[static_cast<std::size_t>(c)], texts[static_cast<std::size_t>(c)],

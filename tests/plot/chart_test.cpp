@@ -77,7 +77,7 @@ TEST(Chart, AxesAsTheWorkbooksChartHasThem) {
   EXPECT_TRUE(canvas.wrote("50,00"));
   EXPECT_TRUE(canvas.wrote("10000,00"));
 
-  figure.axes[1] = ValueAxisSpec{};
+  figure.axes[1] = ValueAxisSettings{};
   figure.lines[1] = lineOf("Освещённость (Лк)", figure.first, 2, {0, 3000, 10}, 2);
   layout = ChartLayout(figure, Box{0, 0, 760, 400}, canvas);
   EXPECT_EQ(layout.axisRange(2).first, 0.0);

@@ -230,6 +230,14 @@ namespace {
 
 // The key a limitable series of the preview goes by: the batch program's
 // name for the climate family's, the heading of a paired column.
+// Open of an export the form does not take the shape of (one of several
+// compared): its thinning and its layout said to no one.
+class QuietOpen final : public OpenObserver {
+ public:
+  void thinningWarning(const std::string&) override {}
+  void layoutRecognised(const ExportLayout&) override {}
+};
+
 std::string keyOf(const PreviewSeries& series) {
   return series.box != 0 ? climateSeriesKey(series.box)
                          : std::string(trimSpaces(decimalComma(series.name)));
@@ -976,11 +984,7 @@ void MainForm::openSeveralAs(const std::vector<std::string>& files, FormDialogs:
 
   // Several tags: each opened as Open opens it, quietly; what stops one is
   // said with its name, and it is left out.
-  class Quiet final : public OpenObserver {
-   public:
-    void thinningWarning(const std::string&) override {}
-    void layoutRecognised(const ExportLayout&) override {}
-  } quiet;
+  QuietOpen quiet;
   std::vector<std::string> opened;
   std::vector<PreviewData> previews;
   double from = 0;
@@ -1259,11 +1263,7 @@ void MainForm::startComparison(StartChoices& choices) {
     std::string file_;
     std::optional<std::map<std::string, Limits>> limits_;
   };
-  class Quiet final : public OpenObserver {
-   public:
-    void thinningWarning(const std::string&) override {}
-    void layoutRecognised(const ExportLayout&) override {}
-  } quiet;
+  QuietOpen quiet;
   const ReportControls controls = this->controls();
   sheet::ComparisonBook book(controls.pdf);
   for (std::size_t i = 0; i < compared_.size(); ++i) {

@@ -242,10 +242,10 @@ void PreviewPlot::layOut() {
       continue;
     }
     const int axis = places_[i].axis;
-    plot::ValueAxisSpec& spec = f.axes[axis - 1];
-    spec.logarithmic = spec.logarithmic || (places_[i].logarithmic && !levels);
+    plot::ValueAxisSettings& settings = f.axes[axis - 1];
+    settings.logarithmic = settings.logarithmic || (places_[i].logarithmic && !levels);
     if (levels) {
-      spec.levels = data_.levels;
+      settings.levels = data_.levels;
     }
     plot::ChartLine line;
     line.name = trimmed(data_.series[i].name);
